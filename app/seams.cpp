@@ -1,0 +1,10 @@
+#include "seams.h"
+#include "../controls/helpview.h"
+
+DWORD (WINAPI *pfnGetTickCount)(void) = GetTickCount;
+BOOL (WINAPI *pfnSetLocalTime)(const SYSTEMTIME *) = SetLocalTime;
+DWORD (WINAPI *pfnGetTimeZoneInformation)(LPTIME_ZONE_INFORMATION) = GetTimeZoneInformation;
+BOOL (WINAPI *pfnMessageBeep)(UINT) = MessageBeep;
+/* Our own viewer stands in for the system's help engine (see helpview.cpp). */
+BOOL (WINAPI *pfnWinHelp)(HWND, LPCSTR, UINT, ULONG_PTR) = HelpViewA;
+int (PASCAL *pfnWSAStartup)(WORD, LPWSADATA) = WSAStartup;

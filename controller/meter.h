@@ -1,0 +1,20 @@
+/* Time on line, online charge, probe counts and the limits that act on them. */
+#ifndef KALVEX_METER_H
+#define KALVEX_METER_H
+
+#include "../app/kalvex.h"
+
+extern DWORD FirstTickCount, CurrentTickCount, tickcounter;
+extern int ihours, iminutes, iseconds;
+extern float fHourly, fRatePerSecond, fCharge;
+extern char szCharge[8];
+extern int iErrorCount, iErrMax, iGoMin, iAlarmVal, iStopVal, bAutoStop;
+
+void vMeterReset(void);                 /* Start: counters to zero */
+void vMeterReadLimits(HWND hDlg);       /* Start: Minimize, Alarm, Stop, Rate */
+void vMeterTick(HWND hDlg);             /* every timer step */
+void vMeterProbeSent(HWND hDlg, BOOL bKalv);
+void vMeterFailedStart(void);
+void vMeterIntervalEnd(HWND hDlg);      /* minimize, alarm, automatic stop */
+
+#endif

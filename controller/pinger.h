@@ -1,0 +1,18 @@
+/* The main dialog procedure and what it shares with the rest. */
+#ifndef KALVEX_PINGER_H
+#define KALVEX_PINGER_H
+
+#include "../app/kalvex.h"
+
+extern UINT_PTR iTimer;
+extern int iTimeVal;
+extern DWORD Inter, NextTickCount;
+extern const int randtbl[11];
+extern int rIndex, adding;
+
+extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+
+/* Hands one WM_SOCKET_EVENT to the busy services, in the fixed order. */
+void vRouteSocketEvent(WPARAM wParam, LPARAM lParam);
+
+#endif

@@ -1,0 +1,22 @@
+/* The connection engine: one asynchronous TCP connection per probe. */
+#ifndef KALVEX_CONNECT_H
+#define KALVEX_CONNECT_H
+
+#include "../app/kalvex.h"
+
+extern SOCKET cli_sock;
+extern struct sockaddr_in srv_addr;
+extern char szDestStr[80];
+extern u_long ulinet;
+extern HANDLE hWGHBN;
+extern char sGetHostBuff[MAXGETHOSTSTRUCT];
+extern char szMyIP[40];
+extern char szCaption[80];
+extern int iSize;
+
+SOCKET socConnect(LPCSTR Host, u_short service);
+void OnHostAddressResolution(WPARAM wParam, LPARAM lParam);
+int OnConnect(LPARAM lResult);
+void CloseSocket(SOCKET sock);
+
+#endif
