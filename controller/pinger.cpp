@@ -1,7 +1,5 @@
 #include "pinger.h"
 
-#include <stdlib.h>
-
 #include "meter.h"
 #include "settings.h"
 #include "../app/seams.h"
@@ -56,14 +54,6 @@ static BOOL bSameTextNoCase(LPCSTR lpsA, LPCSTR lpsB)
      * word sort would skip it. */
     return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE | SORT_STRINGSORT,
                           lpsA, -1, lpsB, -1) == CSTR_EQUAL;
-}
-
-/* The decimal value of a typed number: leading blanks and a sign allowed,
- * digits up to the first other character, 0 without digits.  Values beyond
- * the int range stop at its ends. */
-static int iDecimalValue(LPCSTR lps)
-{
-    return (int)strtol(lps, NULL, 10);
 }
 
 static void vEnableWhileIdle(HWND hDlg, BOOL bEnable)
@@ -172,7 +162,7 @@ static void vStart(HWND hDlg)
 
     char szInterval[20];
     GetDlgItemTextA(hDlg, IDC_INTERVAL, szInterval, sizeof(szInterval));
-    iTimeVal = iDecimalValue(szInterval);
+    iTimeVal = iDecimal(szInterval);
     if (iTimeVal < KX_MIN_INTERVAL)
         iTimeVal = KX_MIN_INTERVAL;
 
