@@ -1,16 +1,177 @@
+/* The online meter: how long the program has been on line since its first
+ * Start, what that costs, how many probes went out, and the limits that
+ * minimize, alarm or stop after a number of probes or failed starts. */
 #include "meter.h"
 
+#include <float.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "../app/results.h"
+#include "../app/seams.h"
+#include "../probe/services.h"
+#include "settings.h"
+
+/* The clock: set at the first timer step of the first Start, never reset. */
 char szTime[20];
 DWORD FirstTickCount, CurrentTickCount, tickcounter;
 int ihours, iminutes, iseconds;
+
+/* The charge: the rate is taken at each Start, the amount at every step. */
 float fHourly, fRatePerSecond, fCharge;
-char szCharge[8];
+char szCharge[KX_CHARGE_LEN];
+
+/* Counts and limits, set at Start and held until the next one. */
 int iErrorCount, iErrMax = 3, iGoMin, iAlarmVal, iStopVal, bAutoStop;
 
-/* TODO(issue 5) */
-void vMeterReset(void) {}
-void vMeterReadLimits(HWND) {}
-void vMeterTick(HWND) {}
-void vMeterProbeSent(HWND, BOOL) {}
-void vMeterFailedStart(void) {}
-void vMeterIntervalEnd(HWND) {}
+/* The limit fields as Start takes them. */
+static char szGoMin[5];
+static char szAlarm[5];
+static char szStop[5];
+static char szHourly[6];
+
+/* A limit field's number; anything not above 0 turns the limit off. */
+static int iLimit(HWND hDlg, int idField, LPSTR lpsBuf, int nSize)
+{
+    lpsBuf[0] = '\0';
+    GetDlgItemTextA(hDlg, idField, lpsBuf, nSize);
+    int iValue = iDecimal(lpsBuf);
+    return iValue > 0 ? iValue : 0;
+}
+
+static BOOL bIsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+/* The rate as a plain decimal number: blanks, a sign, digits with a point
+ * and an exponent.  Only that much of the text reaches the C library, which
+ * would otherwise also take "inf", "nan" and hexadecimal forms; a value
+ * beyond the float range is held at the largest float. */
+static float fRateOf(LPCSTR lps)
+{
+    char szNumber[sizeof(szHourly)];
+    int n = 0;
+    while (*lps == ' ' || (*lps >= '\t' && *lps <= '\r'))
+        ++lps;
+    const char *lpsStart = lps;
+    if (*lps == '+' || *lps == '-')
+        ++lps;
+    int iDigits = 0;
+    for (; bIsDigit(*lps); ++lps)
+        ++iDigits;
+    if (*lps == '.')
+        for (++lps; bIsDigit(*lps); ++lps)
+            ++iDigits;
+    if (!iDigits)
+        return 0.0f;
+    if (*lps == 'e' || *lps == 'E') {
+        const char *lpsExp = lps + 1;
+        if (*lpsExp == '+' || *lpsExp == '-')
+            ++lpsExp;
+        if (bIsDigit(*lpsExp)) {
+            while (bIsDigit(*lpsExp))
+                ++lpsExp;
+            lps = lpsExp;
+        }
+    }
+    n = (int)(lps - lpsStart);
+    if (n >= (int)sizeof(szNumber))
+        n = (int)sizeof(szNumber) - 1;
+    lstrcpynA(szNumber, lpsStart, n + 1);
+    double dValue = strtod(szNumber, NULL);
+    if (dValue > FLT_MAX)
+        return FLT_MAX;
+    if (dValue < -FLT_MAX)
+        return -FLT_MAX;
+    return (float)dValue;
+}
+
+void vMeterReset(void)
+{
+    iErrorCount = 0;
+    SentCount = 0;
+    RecvCount = 0;
+}
+
+void vMeterReadLimits(HWND hDlg)
+{
+    szGoMin[0] = '\0';
+    GetDlgItemTextA(hDlg, IDC_GOMIN, szGoMin, sizeof(szGoMin));
+    iGoMin = iDecimal(szGoMin);
+    if (iGoMin <= 0)
+        ShowWindow(hDlg, SW_MINIMIZE);
+
+    iAlarmVal = iLimit(hDlg, IDC_ALARM, szAlarm, sizeof(szAlarm));
+    iStopVal = iLimit(hDlg, IDC_STOPVAL, szStop, sizeof(szStop));
+
+    szHourly[0] = '\0';
+    GetDlgItemTextA(hDlg, IDC_RATE, szHourly, sizeof(szHourly));
+    fHourly = fRateOf(szHourly);
+    if (fHourly > 0) {
+        fRatePerSecond = (float)((long double)fHourly * (1.0L / 3600.0L));
+    } else {
+        fHourly = 0;
+        fRatePerSecond = 0;
+    }
+}
+
+void vMeterTick(HWND hDlg)
+{
+    if (FirstTickCount == 0)
+        FirstTickCount = CurrentTickCount = pfnGetTickCount();
+    CurrentTickCount = pfnGetTickCount();
+    /* Unsigned, so the difference stays right across the 49.7-day wrap. */
+    tickcounter = (CurrentTickCount - FirstTickCount) / 1000;
+
+    ihours = (int)(tickcounter / 3600);
+    iminutes = (int)(tickcounter - (DWORD)ihours * 3600) / 60;
+    iseconds = (int)(tickcounter - (DWORD)ihours * 3600 - (DWORD)iminutes * 60);
+    /* At most 1193 hours: "1193:02:47" fits szTime. */
+    wsprintfA(szTime, "%1.2d:%1.2d:%1.2d", ihours, iminutes, iseconds);
+    SetDlgItemTextA(hDlg, IDC_TIMEONLINE, szTime);
+
+    if (fRatePerSecond == 0) {
+        SetDlgItemTextA(hDlg, IDC_CHARGE, "$0.00");
+        return;
+    }
+    long double ldCharge = (long double)tickcounter * (long double)fRatePerSecond;
+    fCharge = ldCharge > FLT_MAX ? FLT_MAX : (float)ldCharge;
+    snprintf(szCharge, sizeof(szCharge), "$%3.2f", (double)fCharge);
+    SetDlgItemTextA(hDlg, IDC_CHARGE, szCharge);
+}
+
+void vMeterProbeSent(HWND hDlg, BOOL bKalv)
+{
+    ++SentCount;
+    wsprintfA(szSent, "%d", SentCount);
+    SetDlgItemTextA(hDlg, IDC_SENT, szSent);
+    /* Kalv gets no answer to count: its Received field follows Sent. */
+    if (bKalv)
+        SetDlgItemTextA(hDlg, IDC_RECV, szSent);
+    iErrorCount = 0;
+}
+
+void vMeterFailedStart(void)
+{
+    /* Equality, so a limit of 0 or less never stops probing. */
+    if (++iErrorCount == iErrMax)
+        vSendMyselfStop();
+}
+
+void vMeterIntervalEnd(HWND hDlg)
+{
+    if (SentCount == iGoMin)
+        ShowWindow(hDlg, SW_MINIMIZE);
+    if (iAlarmVal != 0 && iAlarmVal == SentCount) {
+        ShowWindow(hDlg, SW_RESTORE);
+        pfnMessageBeep(0xFFFFFFFF);
+    }
+    if (iStopVal != 0 && iStopVal == SentCount && bAutoStop) {
+        ShowWindow(hDlg, SW_RESTORE);
+        pfnMessageBeep(0xFFFFFFFF);
+        PostMessageA(hDlg, WM_COMMAND, IDC_STOP, 0);
+        lstrcpynA(szResult, "Stopped as ordered..", sizeof(szResult));
+        SetDlgItemTextA(hDlg, IDC_RESULTS, szResult);
+    }
+}

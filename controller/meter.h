@@ -4,10 +4,14 @@
 
 #include "../app/kalvex.h"
 
+/* Wide enough for "$" and any 32-bit float amount with two decimals, so a
+ * charge of $1000.00 or more shows in full. */
+#define KX_CHARGE_LEN 48
+
 extern DWORD FirstTickCount, CurrentTickCount, tickcounter;
 extern int ihours, iminutes, iseconds;
 extern float fHourly, fRatePerSecond, fCharge;
-extern char szCharge[8];
+extern char szCharge[KX_CHARGE_LEN];
 extern int iErrorCount, iErrMax, iGoMin, iAlarmVal, iStopVal, bAutoStop;
 
 void vMeterReset(void);                 /* Start: counters to zero */

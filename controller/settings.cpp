@@ -1,8 +1,211 @@
+/* The settings file.  The dialog's fields are the settings while the program
+ * runs; the file only carries them from one run to the next, so it is read
+ * once when the dialog opens and written back whole at every Start. */
 #include "settings.h"
 
-int bAutoStart;
-char szService[25];
+#include <limits.h>
 
-/* TODO(issue 5) */
-void vReadSettings(HWND) {}
-void vWriteSettings(HWND) {}
+#include "meter.h"
+#include "pinger.h"
+
+#define SEC_DEFAULT "Default"
+#define SEC_SPECIAL "Special"
+
+int bAutoStart;             /* the Auto start check box as last read or saved */
+char szService[25];         /* the Service setting, for the pre-selection */
+
+/* Working copies of the fields, owned here, used only while reading or
+ * writing.  Their sizes bound what the file can put into each field. */
+static char szBuffer[40];   /* Host, and each host list entry when saving */
+static char szUser[25];
+static char szTZ[20];
+static char szAlarm[5];
+static char szGoMin[5];
+static char szHourly[6];
+static char szStop[5];
+static char szNumber[12];   /* any int as "%d": the check boxes and Stop Value */
+
+static BOOL bIsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+int iDecimal(LPCSTR lps)
+{
+    while (bIsBlank(*lps))
+        ++lps;
+    BOOL bNegative = FALSE;
+    if (*lps == '+' || *lps == '-')
+        bNegative = *lps++ == '-';
+    /* Counted as a negative number so that INT_MIN itself fits. */
+    long long llValue = 0;
+    while (*lps >= '0' && *lps <= '9') {
+        if (llValue > -(long long)INT_MIN)
+            break;                      /* already out of range: stop growing */
+        llValue = llValue * 10 + (*lps++ - '0');
+    }
+    if (bNegative)
+        return llValue >= -(long long)INT_MIN ? INT_MIN : (int)-llValue;
+    return llValue > INT_MAX ? INT_MAX : (int)llValue;
+}
+
+static void vReadText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nSize)
+{
+    GetPrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsDefault, lpsBuf, nSize, KX_INIFILE);
+}
+
+static void vWriteText(LPCSTR lpsKey, LPCSTR lpsValue)
+{
+    WritePrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsValue, KX_INIFILE);
+}
+
+/* A field as typed, at most the buffer's length less one, saved under lpsKey. */
+static void vSaveField(HWND hDlg, int idField, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)
+{
+    lpsBuf[0] = '\0';
+    GetDlgItemTextA(hDlg, idField, lpsBuf, nSize);
+    vWriteText(lpsKey, lpsBuf);
+}
+
+/* The Interval as the program runs with it: never below 20 seconds.  Only a
+ * text that gives less is replaced, so "45s" stays as the user typed it. */
+static void vTakeInterval(void)
+{
+    iTimeVal = iDecimal(szTime);
+    if (iTimeVal < 20) {
+        iTimeVal = 20;
+        lstrcpynA(szTime, "20", sizeof(szTime));
+    }
+}
+
+/* Fills the Host list from szDest, whose names each end at a ";".  Runs of
+ * ";" are one separator.  When the value filled the whole buffer it may have
+ * been cut inside its last name; such a fragment is not a host anybody
+ * entered, so it is left out rather than listed. */
+static void vFillHostList(HWND hDlg, DWORD dwLength)
+{
+    if (dwLength >= sizeof(szDest) - 1) {
+        char *lpsEnd = szDest + lstrlenA(szDest);
+        while (lpsEnd > szDest && lpsEnd[-1] != ';')
+            *--lpsEnd = '\0';
+    }
+    char *lpsName = szDest;
+    for (;;) {
+        while (*lpsName == ';')
+            ++lpsName;
+        if (!*lpsName)
+            break;
+        char *lpsNext = lpsName;
+        while (*lpsNext && *lpsNext != ';')
+            ++lpsNext;
+        BOOL bLast = !*lpsNext;
+        *lpsNext = '\0';
+        SendDlgItemMessageA(hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)lpsName);
+        if (bLast)
+            break;
+        lpsName = lpsNext + 1;
+    }
+}
+
+void vReadSettings(HWND hDlg)
+{
+    iErrMax = (int)GetPrivateProfileIntA(SEC_SPECIAL, "StopErrorCount", 3, KX_INIFILE);
+
+    vReadText("Host", KX_DEFAULT_HOST, szBuffer, sizeof(szBuffer));
+    SetDlgItemTextA(hDlg, IDC_HOST, szBuffer);
+
+    DWORD dwLength = GetPrivateProfileStringA(SEC_DEFAULT, "HostList", KX_DEFAULT_HOSTLIST,
+                                              szDest, sizeof(szDest), KX_INIFILE);
+    vFillHostList(hDlg, dwLength);
+
+    vReadText("Interval", "60", szTime, sizeof(szTime));
+    vTakeInterval();
+    SetDlgItemTextA(hDlg, IDC_INTERVAL, szTime);
+
+    /* Without a User the field starts empty.  The customary default of one
+     * blank is not stripped by every profile implementation, so none is given. */
+    vReadText("User", "", szUser, sizeof(szUser));
+    SetDlgItemTextA(hDlg, IDC_USER, szUser);
+    vReadText("TZ", "PST8PST", szTZ, sizeof(szTZ));
+    SetDlgItemTextA(hDlg, IDC_TIMEZONE, szTZ);
+    vReadText("Alarm", "60", szAlarm, sizeof(szAlarm));
+    SetDlgItemTextA(hDlg, IDC_ALARM, szAlarm);
+    vReadText("GoMin", "2", szGoMin, sizeof(szGoMin));
+    SetDlgItemTextA(hDlg, IDC_GOMIN, szGoMin);
+    vReadText("Hourly Rate", "0", szHourly, sizeof(szHourly));
+    SetDlgItemTextA(hDlg, IDC_RATE, szHourly);
+
+    SetDlgItemTextA(hDlg, IDC_CHARGE, "$0.00");
+
+    /* Read with other capitals than they are written with; the profile
+     * calls match keys without regard to case. */
+    bAutoStart = (int)GetPrivateProfileIntA(SEC_DEFAULT, "AutoStart", 0, KX_INIFILE);
+    CheckDlgButton(hDlg, IDC_AUTOSTART, bAutoStart ? BST_CHECKED : BST_UNCHECKED);
+    bAutoStop = (int)GetPrivateProfileIntA(SEC_DEFAULT, "AutoStop", 0, KX_INIFILE);
+    CheckDlgButton(hDlg, IDC_AUTOSTOP, bAutoStop ? BST_CHECKED : BST_UNCHECKED);
+
+    vReadText("Stop Value", "0", szStop, sizeof(szStop));
+    SetDlgItemTextA(hDlg, IDC_STOPVAL, szStop);
+
+    vReadText("Service", "Kalv", szService, sizeof(szService));
+}
+
+/* Joins the list's names into szDest, each followed by ";".  A name that
+ * does not fit the entry buffer, or no longer fits the value, is left out
+ * whole: cutting it would save a host name nobody entered. */
+static void vJoinHostList(HWND hDlg)
+{
+    szDest[0] = '\0';
+    int iLength = 0;
+    int iHostCount = (int)SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < iHostCount; ++i) {
+        LRESULT lEntry = SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETLBTEXTLEN, i, 0);
+        if (lEntry == CB_ERR || lEntry >= (LRESULT)sizeof(szBuffer))
+            continue;
+        if (iLength + (int)lEntry + 1 > (int)sizeof(szDest) - 1)
+            continue;
+        szBuffer[0] = '\0';
+        SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETLBTEXT, i, (LPARAM)szBuffer);
+        szBuffer[sizeof(szBuffer) - 1] = '\0';
+        iLength += wsprintfA(szDest + iLength, "%s;", szBuffer);
+    }
+}
+
+void vWriteSettings(HWND hDlg)
+{
+    vSaveField(hDlg, IDC_HOST, "Host", szBuffer, sizeof(szBuffer));
+
+    vJoinHostList(hDlg);
+    vWriteText("HostList", szDest);
+
+    szTime[0] = '\0';
+    GetDlgItemTextA(hDlg, IDC_INTERVAL, szTime, sizeof(szTime));
+    vTakeInterval();
+    vWriteText("Interval", szTime);
+
+    vSaveField(hDlg, IDC_USER, "User", szUser, sizeof(szUser));
+    vSaveField(hDlg, IDC_TIMEZONE, "TZ", szTZ, sizeof(szTZ));
+    vSaveField(hDlg, IDC_ALARM, "Alarm", szAlarm, sizeof(szAlarm));
+    vSaveField(hDlg, IDC_GOMIN, "GoMin", szGoMin, sizeof(szGoMin));
+
+    bAutoStart = IsDlgButtonChecked(hDlg, IDC_AUTOSTART) == BST_CHECKED;
+    wsprintfA(szNumber, "%d", bAutoStart);
+    vWriteText("Autostart", szNumber);
+    bAutoStop = IsDlgButtonChecked(hDlg, IDC_AUTOSTOP) == BST_CHECKED;
+    wsprintfA(szNumber, "%d", bAutoStop);
+    vWriteText("Autostop", szNumber);
+
+    /* The number the limits were just taken with, not the text as typed. */
+    wsprintfA(szNumber, "%d", iStopVal);
+    vWriteText("Stop Value", szNumber);
+
+    vSaveField(hDlg, IDC_RATE, "Hourly Rate", szHourly, sizeof(szHourly));
+
+    /* A hidden service keeps whatever the file said before. */
+    if (IsDlgButtonChecked(hDlg, IDC_KALV) == BST_CHECKED)
+        vWriteText("Service", "Kalv");
+    if (IsDlgButtonChecked(hDlg, IDC_TIME) == BST_CHECKED)
+        vWriteText("Service", "Time");
+    if (IsDlgButtonChecked(hDlg, IDC_DAYTIME) == BST_CHECKED)
+        vWriteText("Service", "DayTime");
+}

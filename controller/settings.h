@@ -6,10 +6,19 @@
 
 #define KX_INIFILE "KALVEX.INI"
 
+/* Defaults of a missing file.  The host is one of the listed servers. */
+#define KX_DEFAULT_HOST     "time.nist.gov"
+#define KX_DEFAULT_HOSTLIST "time.nist.gov;time-a.nist.gov;"
+
 extern int bAutoStart;
 extern char szService[25];
 
 void vReadSettings(HWND hDlg);
 void vWriteSettings(HWND hDlg);
+
+/* The decimal value of a text as the settings and limits take it: leading
+ * white space, one sign, digits up to the first other character, 0 without
+ * digits; values beyond an int are held at INT_MAX or INT_MIN. */
+int iDecimal(LPCSTR lps);
 
 #endif

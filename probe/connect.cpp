@@ -1,21 +1,187 @@
+/* The connection engine: one asynchronous TCP connection per probe, driven
+ * forward by the notifications the sockets layer posts to the dialog. */
 #include "connect.h"
 
+#include <stdio.h>
+#include <string.h>
+
+#include "../app/results.h"
+#include "errtext.h"
+#include "services.h"
+
+/* The probe in flight; owned here, shared by every service because only
+ * one probe is ever in flight. */
 SOCKET cli_sock = INVALID_SOCKET;
 struct sockaddr_in srv_addr;
-char szDestStr[80];
+char szDestStr[80];                 /* host as typed, cut to 79 for messages */
 u_long ulinet;
-HANDLE hWGHBN;
+HANDLE hWGHBN;                      /* pending lookup; 0 for a dotted host */
 char sGetHostBuff[MAXGETHOSTSTRUCT];
-char szMyIP[40];
+char szMyIP[40];                    /* "Unknown" until the first connection */
 char szCaption[80];
 int iSize;
 
+/* SO_DONTLINGER wants the on/off half cleared: close at once, without
+ * waiting for unsent data. */
+static struct linger Linger = { 0, 0 };
+
+/* A server that never stops sending must not keep the close busy for good;
+ * what is left after this much is dropped with the connection. */
+#define KX_DRAIN_CHUNKS 256
+
+/* Reports a failure led by the words for iError.  Every host named in
+ * these texts is szDestStr, at most 79 characters, so each text fits. */
+static void vReportFailure(int iError, LPCSTR lpsFormat)
+{
+    char szMsg[255];
+    snprintf(szMsg, sizeof(szMsg), lpsFormat, szSockErr((DWORD)iError), szDestStr);
+    vWriteResults(szMsg, 1);
+}
+
+static const char szNoResolve[] =
+    "%s:\r\nNo Connection possible\r\nCouldn't resolve host name or address %s\r\nPress help button..";
+
 SOCKET socConnect(LPCSTR Host, u_short service)
 {
-    (void)Host; (void)service;      /* TODO(issue 2) */
+    /* The full text is what is looked up; only the messages name it cut. */
+    lstrcpynA(szDestStr, Host, sizeof(szDestStr));
+    srv_addr.sin_family = AF_INET;
+    srv_addr.sin_port = htons(service);
+
+    cli_sock = socket(AF_INET, SOCK_STREAM, 0);
+    if (cli_sock == INVALID_SOCKET) {
+        vReportFailure(WSAGetLastError(), "%s:\r\nCouldn't create socket.\r\nPress help button..");
+        return INVALID_SOCKET;
+    }
+    vWriteResults("Resolving host address..", 0);
+
+    ulinet = inet_addr(Host);
+    if (ulinet != INADDR_NONE) {
+        /* Post rather than go on here, so a dotted host takes the same road
+         * as a looked-up one and the start returns first. */
+        hWGHBN = 0;
+        PostMessageA(ghDlg, WM_HOST_RESOLVED, 1, 0);
+        return cli_sock;
+    }
+
+    hWGHBN = WSAAsyncGetHostByName(ghDlg, WM_HOST_RESOLVED, Host, sGetHostBuff, MAXGETHOSTSTRUCT);
+    if (hWGHBN)
+        return cli_sock;
+
+    vReportFailure(WSAGetLastError(), szNoResolve);
+    closesocket(cli_sock);
     return INVALID_SOCKET;
 }
 
-void OnHostAddressResolution(WPARAM wParam, LPARAM lParam) { (void)wParam; (void)lParam; }
-int OnConnect(LPARAM lResult) { (void)lResult; return -1; }
-void CloseSocket(SOCKET sock) { (void)sock; }
+/* Only the answer that the probe in flight waits for may move it on: a late
+ * answer of an earlier lookup would otherwise connect this probe's socket a
+ * second time, or to the earlier host. */
+static BOOL bAnswerIsOurs(WPARAM wParam)
+{
+    if (hWGHBN == 0)
+        return wParam == 1;
+    return (HANDLE)wParam == hWGHBN;
+}
+
+static BOOL bTakeLookedUpAddress(void)
+{
+    const struct hostent *pHost = (const struct hostent *)sGetHostBuff;
+    if (pHost->h_addr_list == NULL || pHost->h_addr_list[0] == NULL)
+        return FALSE;
+    memcpy(&srv_addr.sin_addr, pHost->h_addr_list[0], sizeof(srv_addr.sin_addr));
+    return TRUE;
+}
+
+void OnHostAddressResolution(WPARAM wParam, LPARAM lParam)
+{
+    if (!bAnswerIsOurs(wParam))
+        return;
+
+    int iError = WSAGETASYNCERROR(lParam);
+    if (iError == 0 && hWGHBN != 0 && !bTakeLookedUpAddress())
+        iError = WSANO_DATA;        /* a name without an address: nowhere to go */
+    if (iError != 0) {
+        vReportFailure(iError, szNoResolve);
+        closesocket(cli_sock);
+        return;
+    }
+    if (hWGHBN == 0)
+        srv_addr.sin_addr.s_addr = ulinet;
+
+    if (WSAAsyncSelect(cli_sock, ghDlg, WM_SOCKET_EVENT, FD_CONNECT) == SOCKET_ERROR) {
+        vReportFailure(WSAGetLastError(), "%s:\r\nCouldn't start WSAAsynchSelect.\r\nPress help button..");
+        return;
+    }
+    if (connect(cli_sock, (struct sockaddr *)&srv_addr, sizeof(srv_addr)) == SOCKET_ERROR) {
+        int iConnErr = WSAGetLastError();
+        if (iConnErr != WSAEWOULDBLOCK) {
+            vReportFailure(iConnErr, "%s:\r\nCouldn't connect socket.\r\nPress help button..");
+            return;
+        }
+    }
+    vWriteResults("Connecting Socket..", 0);
+}
+
+int OnConnect(LPARAM lResult)
+{
+    int iError = WSAGETSELECTERROR(lResult);
+    if (iError != 0) {
+        vReportFailure(iError, "%s:\r\nCouldn't connect socket.\r\nPress help button..");
+        closesocket(cli_sock);
+        return -1;
+    }
+
+    /* FD_WRITE as well: it arrives once the connection stands, and is what
+     * sends the finger request; the other services let it pass. */
+    if (WSAAsyncSelect(cli_sock, ghDlg, WM_SOCKET_EVENT, FD_READ | FD_WRITE) == SOCKET_ERROR) {
+        vReportFailure(WSAGetLastError(), "%s:\r\nCouldn't start WSAAsynchSelect on Reads.\r\nPress help button..");
+        closesocket(cli_sock);
+        return -1;
+    }
+
+    struct sockaddr_in local;
+    memset(&local, 0, sizeof(local));
+    iSize = sizeof(local);
+    if (getsockname(cli_sock, (struct sockaddr *)&local, &iSize) == 0) {
+        lstrcpynA(szMyIP, inet_ntoa(local.sin_addr), sizeof(szMyIP));
+        vWriteResults("Socket Connected..", 0);
+    } else {
+        lstrcpynA(szMyIP, "Local IP Unknown", sizeof(szMyIP));
+        vReportFailure(WSAGetLastError(), "%s:\r\nCouldn't get local IP address...");
+    }
+
+    snprintf(szCaption, sizeof(szCaption), "%s online for %s; @IP %s", KX_TITLE, szTime, szMyIP);
+    SetWindowTextA(ghDlg, szCaption);
+    return 0;
+}
+
+void CloseSocket(SOCKET sock)
+{
+    /* A probe stopped while its name is still being looked up: the answer
+     * must not come back later and revive the closed socket. */
+    if (sock == cli_sock && hWGHBN != 0) {
+        WSACancelAsyncRequest(hWGHBN);
+        hWGHBN = 0;
+    }
+
+    if (WSAIsBlocking())
+        WSACancelBlockingCall();
+
+    /* Every failure below is dropped: the socket may already be closed by
+     * an error path, and closing it must then simply do nothing. */
+    if (shutdown(sock, 1) == SOCKET_ERROR)
+        WSAGetLastError();
+
+    /* Reading what is left lets the connection end with a clean FIN rather
+     * than a reset that would throw away what the server still sends. */
+    for (int i = 0; i < KX_DRAIN_CHUNKS; i++) {
+        bytes = recv(sock, buffer, 255, 0);
+        if (bytes <= 0)
+            break;
+    }
+
+    if (shutdown(sock, 2) == SOCKET_ERROR)
+        WSAGetLastError();
+    setsockopt(sock, SOL_SOCKET, SO_DONTLINGER, (const char *)&Linger, sizeof(Linger));
+    closesocket(sock);
+}

@@ -1,0 +1,225 @@
+// The settings file: what a run starts from, what Start leaves behind, and
+// that no content of the file can push a field past its buffer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "kalvex_dialog.h"
+#include "../controller/meter.h"
+#include "../controller/pinger.h"
+#include "../controller/settings.h"
+
+// What Start does with the settings: takes the limits, then saves.
+static void Start(const KalvexDialog &d)
+{
+    vMeterReadLimits(d.hDlg);
+    vWriteSettings(d.hDlg);
+}
+
+static std::vector<std::string> Split(const std::string &list)
+{
+    std::vector<std::string> v;
+    for (size_t pos = 0, end; (end = list.find(';', pos)) != std::string::npos; pos = end + 1)
+        v.push_back(list.substr(pos, end - pos));
+    return v;
+}
+
+TEST(Settings, WithoutAFileTheDefaultsShowAndStartWritesEveryKey)
+{
+    KalvexDialog d;
+    vReadSettings(d.hDlg);
+    EXPECT_FALSE(FileExists(IniPath()));
+    const std::pair<int, const char *> fields[] = {
+        {IDC_INTERVAL, "60"}, {IDC_ALARM, "60"}, {IDC_GOMIN, "2"}, {IDC_RATE, "0"},
+        {IDC_STOPVAL, "0"}, {IDC_USER, ""}, {IDC_TIMEZONE, "PST8PST"}, {IDC_CHARGE, "$0.00"},
+        {IDC_HOST, KX_DEFAULT_HOST},
+    };
+    for (auto &f : fields)
+        EXPECT_EQ(f.second, d.Text(f.first)) << "field " << f.first;
+    EXPECT_FALSE(d.Checked(IDC_AUTOSTART));
+    EXPECT_FALSE(d.Checked(IDC_AUTOSTOP));
+    EXPECT_STREQ("Kalv", szService);
+    EXPECT_EQ(3, iErrMax);
+    EXPECT_EQ(60, iTimeVal);
+    auto hosts = d.HostList();
+    EXPECT_EQ(2u, hosts.size());
+    EXPECT_NE(hosts.end(), std::find(hosts.begin(), hosts.end(), KX_DEFAULT_HOST));
+
+    d.Choose(IDC_KALV);
+    Start(d);
+    const std::pair<const char *, std::string> saved[] = {
+        {"Host", KX_DEFAULT_HOST}, {"HostList", ""}, {"Interval", "60"}, {"User", ""},
+        {"TZ", "PST8PST"}, {"Alarm", "60"}, {"GoMin", "2"}, {"Autostart", "0"}, {"Autostop", "0"},
+        {"Stop Value", "0"}, {"Hourly Rate", "0"}, {"Service", "Kalv"}};
+    auto keys = IniSection("Default");
+    ASSERT_EQ(12u, keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(saved[i].first, keys[i].first);
+        if (i != 1) {   // the list's order is the combo box's
+            EXPECT_EQ(saved[i].second, keys[i].second) << keys[i].first;
+        }
+    }
+    EXPECT_EQ(hosts, Split(keys[1].second));
+    EXPECT_EQ(std::string::npos, ReadWholeFile(IniPath()).find("[Special]"));
+}
+
+TEST(Settings, FlagsAndErrorLimitAreReadWhateverTheirCapitals)
+{
+    for (const char *spelling : {"Autostart=1\r\nAutostop=1", "AUTOSTART=1\r\nautoSTOP=7",
+                                 "autostart=-2\r\nAutoStop=1"}) {
+        WriteIni(std::string("[DEFAULT]\r\n") + spelling + "\r\n[special]\r\nSTOPERRORCOUNT=5\r\n");
+        KalvexDialog d;
+        vReadSettings(d.hDlg);
+        EXPECT_NE(0, bAutoStart) << spelling;
+        EXPECT_NE(0, bAutoStop) << spelling;
+        EXPECT_TRUE(d.Checked(IDC_AUTOSTART) && d.Checked(IDC_AUTOSTOP)) << spelling;
+        EXPECT_EQ(5, iErrMax);
+    }
+}
+
+TEST(Settings, IntervalIsNeverBelowTwentyAndKeepsItsUnit)
+{
+    for (const char *value : {"5", "19", "abc", "", "-30"}) {
+        WriteIni(std::string("[Default]\r\nInterval=") + value + "\r\n");
+        KalvexDialog d;
+        vReadSettings(d.hDlg);
+        EXPECT_EQ("20", d.Text(IDC_INTERVAL)) << value;
+        EXPECT_EQ(20, iTimeVal) << value;
+    }
+    KalvexDialog d;
+    d.Set(IDC_INTERVAL, "45s");
+    Start(d);
+    EXPECT_EQ(45, iTimeVal);
+    EXPECT_EQ("45s", IniValue("Default", "Interval"));
+    d.Set(IDC_INTERVAL, "7s");
+    Start(d);
+    EXPECT_EQ(20, iTimeVal);
+    EXPECT_EQ("20", IniValue("Default", "Interval"));
+}
+
+TEST(Settings, HostListKeepsOnlyNamesAndSavesEachWithOneSeparator)
+{
+    WriteIni("[Default]\r\nHost=elsewhere.example\r\nHostList=;;b.example;;my host;;;a.example\r\n");
+    {
+        KalvexDialog d;
+        vReadSettings(d.hDlg);
+        EXPECT_EQ((std::vector<std::string>{"a.example", "b.example", "my host"}), d.HostList());
+        EXPECT_EQ("elsewhere.example", d.Text(IDC_HOST));
+        Start(d);
+        EXPECT_EQ("a.example;b.example;my host;", IniValue("Default", "HostList"));
+        SendDlgItemMessageA(d.hDlg, IDC_HOST, CB_RESETCONTENT, 0, 0);
+        d.Set(IDC_HOST, "solo.example");
+        Start(d);
+        EXPECT_EQ("", IniValue("Default", "HostList"));
+    }
+    KalvexDialog d;
+    vReadSettings(d.hDlg);
+    EXPECT_TRUE(d.HostList().empty());
+    EXPECT_EQ("solo.example", d.Text(IDC_HOST));
+}
+
+TEST(Settings, StopIsSavedAsTheNumberTakenAndAlarmAsTyped)
+{
+    KalvexDialog d;
+    d.Set(IDC_ALARM, "-5");
+    for (auto c : {std::make_pair("-3", "0"), std::make_pair("abc", "0"), std::make_pair("12", "12")}) {
+        d.Set(IDC_STOPVAL, c.first);
+        Start(d);
+        EXPECT_EQ(c.second, IniValue("Default", "Stop Value")) << c.first;
+    }
+    EXPECT_EQ("-5", IniValue("Default", "Alarm"));
+}
+
+TEST(Settings, OnlyTheThreeVisibleServicesAreSaved)
+{
+    WriteIni("[Default]\r\nService=Quote\r\n");
+    KalvexDialog d;
+    vReadSettings(d.hDlg);
+    EXPECT_STREQ("Quote", szService);
+    d.Choose(IDC_FINGER);
+    Start(d);
+    EXPECT_EQ("Quote", IniValue("Default", "Service"));
+    for (auto c : {std::make_pair(IDC_KALV, "Kalv"), std::make_pair(IDC_TIME, "Time"),
+                   std::make_pair(IDC_DAYTIME, "DayTime")}) {
+        d.Choose(c.first);
+        Start(d);
+        EXPECT_EQ(c.second, IniValue("Default", "Service"));
+    }
+}
+
+TEST(Settings, OverlongValuesAreCutToTheirFields)
+{
+    std::string longText(300, 'x'), ini = "[Default]\r\n";
+    for (const char *key : {"Host", "User", "TZ", "Alarm", "GoMin", "Hourly Rate", "Stop Value", "Service"})
+        ini += std::string(key) + "=" + longText + "\r\n";
+    WriteIni(ini + "Interval=" + std::string(300, '9') + "\r\n");
+    KalvexDialog d;
+    vReadSettings(d.hDlg);
+    const std::pair<int, size_t> fields[] = {{IDC_HOST, 39}, {IDC_USER, 24}, {IDC_TIMEZONE, 19},
+        {IDC_ALARM, 4}, {IDC_GOMIN, 4}, {IDC_RATE, 5}, {IDC_STOPVAL, 4}, {IDC_INTERVAL, 19}};
+    for (auto &f : fields)
+        EXPECT_EQ(f.second, d.Text(f.first).size()) << "field " << f.first;
+    EXPECT_EQ(24u, strlen(szService));
+    EXPECT_EQ(INT_MAX, iTimeVal);
+}
+
+TEST(Settings, BinaryBytesAndHugeLinesAreReadWithoutHarm)
+{
+    std::string junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += (char)(i * 37 % 256 == '\n' ? 1 : i * 37 % 256);
+    WriteIni("[Default]\r\nHost=" + junk + "\r\nUser=" + std::string(200000, 'u') + junk +
+             "\r\nHostList=" + junk + "\r\n" + junk + "\r\nAlarm=77\r\nInterval=\xff\xfe" "30\r\n");
+    KalvexDialog d;
+    vReadSettings(d.hDlg);
+    EXPECT_LE(d.Text(IDC_HOST).size(), 39u);
+    EXPECT_LE(d.Text(IDC_USER).size(), 24u);
+    for (auto &h : d.HostList())
+        EXPECT_LE(h.size(), 511u);
+    EXPECT_EQ("77", d.Text(IDC_ALARM));
+    EXPECT_EQ(20, iTimeVal);
+}
+
+// A name the saved value cannot hold whole is left out; the rest survive.
+TEST(Settings, HostNamesThatDoNotFitAreLeftOutWhole)
+{
+    KalvexDialog d;
+    SendDlgItemMessageA(d.hDlg, IDC_HOST, CB_RESETCONTENT, 0, 0);
+    std::vector<std::string> added = {std::string(39, 'a'), std::string(40, 'b')};
+    for (char c = 'c'; c <= 'r'; ++c)       // 16 names of 31 characters and their ";"
+        added.push_back(std::string(31, c));
+    added.push_back("s.example");           // still fits after those that did not
+    for (auto &h : added)
+        SendDlgItemMessageA(d.hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)h.c_str());
+    Start(d);
+    std::string saved = IniValue("Default", "HostList");
+    EXPECT_LE(saved.size(), 511u);
+    auto names = Split(saved);
+    EXPECT_EQ(added[0], names.front());
+    EXPECT_EQ("s.example", names.back());
+    EXPECT_EQ(std::string::npos, saved.find('b'));
+    for (auto &n : names)
+        EXPECT_NE(added.end(), std::find(added.begin(), added.end(), n)) << n;
+    EXPECT_EQ(saved.size(), 40u + 14 * 32 + 10);
+
+    // A stored list cut inside a name lists the whole names only.
+    std::string list;
+    for (int i = 0; i < 60; ++i)
+        list += "host" + std::to_string(1000 + i) + ".example;";    // 17 characters each
+    WriteIni("[Default]\r\nHostList=" + list + "\r\n");
+    KalvexDialog e;
+    vReadSettings(e.hDlg);
+    EXPECT_EQ(511u / 17, e.HostList().size());
+}
+
+TEST(Settings, DecimalValuesFollowTheUsualConversion)
+{
+    const std::pair<const char *, int> cases[] = {
+        {" \t42", 42}, {"+7", 7}, {"-3", -3}, {"45s", 45}, {"abc", 0}, {"", 0}, {"- 5", 0},
+        {"\xa0" "5", 0}, {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"-2147483648", INT_MIN},
+        {"99999999999999999999", INT_MAX}, {"-99999999999999999999", INT_MIN},
+    };
+    for (auto &c : cases)
+        EXPECT_EQ(c.second, iDecimal(c.first)) << c.first;
+}

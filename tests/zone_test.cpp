@@ -1,0 +1,320 @@
+// Zone texts, the daylight rule and local time.  Expected dates were worked
+// out with an independent calendar, or come from the system's own calendar
+// (FileTimeToSystemTime) inside the test.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "harness.h"
+#include "../timesvc/timesvc.h"
+
+// The time text of t in the current rules, or "none".
+static std::string Show(LONG t)
+{
+    const TimeFields *ptm = LocalTimeOf(t);
+    if (!ptm)
+        return "none";
+    char sz[64];
+    FormatTimeText(ptm, sz, sizeof(sz));
+    return sz;
+}
+
+static void UseSystemZone(LONG biasMinutes, LONG stdBias, DWORD result)
+{
+    fake::tzi = TIME_ZONE_INFORMATION();
+    fake::tzi.Bias = biasMinutes;
+    fake::tzi.StandardBias = stdBias;
+    fake::tzResult = result;
+}
+
+TEST(ZoneText, UsableTextsGiveNamesOffsetAndDaylight)
+{
+    struct { const char *text, *std; LONG offset; const char *dst; LONG daylight; } rows[] = {
+        {"PST8PST", "PST", 28800, "PST", 1},   {"PST8PDT", "PST", 28800, "PDT", 1},
+        {"PST+8", "PST", 28800, "", 0},        {"EST5EDT", "EST", 18000, "EDT", 1},
+        {"est5edt", "est", 18000, "edt", 1},   {"CET-1CEST", "CET", -3600, "CES", 1},
+        {"GMT0", "GMT", 0, "", 0},             {"PST8:30PDT", "PST", 28800, "PDT", 1},
+        {"PST8 PDT", "PST", 28800, "PDT", 1},  {"PST8PD", "PST", 28800, "", 0},
+        {"PST8P1", "PST", 28800, "", 0},       {"PST8", "PST", 28800, "", 0},
+        {"JST-9JDTM3.2.0", "JST", -32400, "JDT", 1},
+    };
+    UseSystemZone(-600, 0, TIME_ZONE_ID_DAYLIGHT);     // must not be consulted
+    for (auto &r : rows) {
+        ApplyZoneText("XYZ-5ABC");                     // leftovers must not survive
+        ApplyZoneText(r.text);
+        EXPECT_STREQ(r.std, ZoneRules.szStdName) << r.text;
+        EXPECT_EQ(r.offset, ZoneRules.lOffset) << r.text;
+        EXPECT_STREQ(r.dst, ZoneRules.szDstName) << r.text;
+        EXPECT_EQ(0, ZoneRules.szDstName[3]) << r.text;
+        EXPECT_EQ(r.daylight, ZoneRules.bDaylight) << r.text;
+    }
+}
+
+TEST(ZoneText, UnusableTextsTakeTheSystemZoneWithoutNames)
+{
+    const char *texts[] = {"PST+", "EST 5EDT", "CEST-2", "", "PS8PDT", "PST", "PSTX8",
+                           "P1T8", "\xC4ST8PDT", "PS\xDF" "8"};
+    for (const char *t : texts) {
+        ApplyZoneText("EST5EDT");
+        UseSystemZone(480, 0, TIME_ZONE_ID_DAYLIGHT);
+        ApplyZoneText(t);
+        EXPECT_EQ(28800, ZoneRules.lOffset) << t;
+        EXPECT_EQ(1, ZoneRules.bDaylight) << t;
+        EXPECT_STREQ("", ZoneRules.szStdName) << t;
+        EXPECT_STREQ("", ZoneRules.szDstName) << t;
+    }
+    // Winter on the same system: daylight only when in effect right now.
+    UseSystemZone(480, 0, TIME_ZONE_ID_STANDARD);
+    ApplyZoneText("");
+    EXPECT_EQ(28800, ZoneRules.lOffset);
+    EXPECT_EQ(0, ZoneRules.bDaylight);
+    UseSystemZone(-60, 0, TIME_ZONE_ID_UNKNOWN);
+    ApplyZoneText("");
+    EXPECT_EQ(-3600, ZoneRules.lOffset);
+    EXPECT_EQ(0, ZoneRules.bDaylight);
+    // The standard bias is part of the standard offset.
+    UseSystemZone(300, 60, TIME_ZONE_ID_DAYLIGHT);
+    ApplyZoneText("");
+    EXPECT_EQ(21600, ZoneRules.lOffset);
+}
+
+TEST(ZoneText, FailingZoneQueryMeansUtcWithoutDaylight)
+{
+    ApplyZoneText("EST5EDT");
+    UseSystemZone(480, 0, TIME_ZONE_ID_INVALID);
+    ApplyZoneText("");
+    EXPECT_EQ(0, ZoneRules.lOffset);
+    EXPECT_EQ(0, ZoneRules.bDaylight);
+    EXPECT_STREQ("", ZoneRules.szStdName);
+    EXPECT_EQ("Thu Jan 01 00:00:00 1970 ", Show(0));
+    // A bias that cannot be a zone's is treated the same way.
+    UseSystemZone(0x7FFFFFFF, 0x7FFFFFFF, TIME_ZONE_ID_STANDARD);
+    ApplyZoneText("");
+    EXPECT_EQ(0, ZoneRules.lOffset);
+}
+
+TEST(ZoneText, SetsAndRemovesTheTZVariable)
+{
+    char sz[80];
+    ApplyZoneText("CET-1CEST");
+    ASSERT_EQ(9u, GetEnvironmentVariableA("TZ", sz, sizeof(sz)));
+    EXPECT_STREQ("CET-1CEST", sz);
+    ApplyZoneText("");
+    EXPECT_EQ(0u, GetEnvironmentVariableA("TZ", sz, sizeof(sz)));
+    EXPECT_EQ((DWORD)ERROR_ENVVAR_NOT_FOUND, GetLastError());
+    // Longer than the TimeZone field can hold: only its 39 characters count.
+    std::string longText = "EST5" + std::string(35, ' ') + "EDT";
+    ApplyZoneText(longText.c_str());
+    ASSERT_EQ(39u, GetEnvironmentVariableA("TZ", sz, sizeof(sz)));
+    EXPECT_EQ(longText.substr(0, 39), sz);
+    EXPECT_EQ(18000, ZoneRules.lOffset);
+    EXPECT_EQ(0, ZoneRules.bDaylight);
+}
+
+// Hour counts whose seconds do not fit 32 bits make the text unusable: the
+// system zone is taken rather than a wrapped offset.
+TEST(ZoneText, HourCountsBeyondThe32BitOffsetAreUnusable)
+{
+    struct { const char *text; LONG offset; } fit[] = {
+        {"AAA596523", 596523L * 3600}, {"AAA-596523", -596523L * 3600},
+        {"AAA+0000000000000000000000000000000001", 3600},
+    };
+    for (auto &r : fit) {
+        ApplyZoneText(r.text);
+        EXPECT_EQ(r.offset, ZoneRules.lOffset) << r.text;
+        EXPECT_STREQ("AAA", ZoneRules.szStdName) << r.text;
+    }
+    const char *tooBig[] = {"AAA596524BBB", "AAA-596524", "AAA4294967296",
+                            "AAA99999999999999999999999999999999999"};
+    for (const char *t : tooBig) {
+        UseSystemZone(-120, 0, TIME_ZONE_ID_STANDARD);
+        ApplyZoneText(t);
+        EXPECT_EQ(-7200, ZoneRules.lOffset) << t;
+        EXPECT_STREQ("", ZoneRules.szStdName) << t;
+    }
+    // The extreme offsets that fit still give sound local times.
+    ApplyZoneText("AAA596523");
+    EXPECT_EQ("none", Show(596523L * 3600 - 1));
+    EXPECT_EQ("Thu Jan 01 00:14:07 1970 AAA", Show(0x7FFFFFFF));
+    ApplyZoneText("AAA-596523");
+    const TimeFields *ptm = LocalTimeOf(0x7FFFFFFF);
+    ASSERT_TRUE(ptm);
+    EXPECT_EQ(206, ptm->iYear);
+    EXPECT_EQ(1, ptm->iMon);
+    EXPECT_GE(ptm->iMday, 1);
+    EXPECT_LE(ptm->iMday, 29);
+}
+
+// Every text is placed so that its terminator is the last readable byte:
+// reading one byte further faults.
+TEST(ZoneText, ReadsNoByteBeyondTheText)
+{
+    SYSTEM_INFO si;
+    GetSystemInfo(&si);
+    char *pages = (char *)VirtualAlloc(NULL, 2 * si.dwPageSize, MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_TRUE(pages);
+    DWORD old;
+    ASSERT_TRUE(VirtualProtect(pages + si.dwPageSize, si.dwPageSize, PAGE_NOACCESS, &old));
+    const char *texts[] = {"", "P", "PS", "PST", "PST8", "PST+", "PST-", "PST8P", "PST8PD",
+                           "PST8PDT", "PST8\xE9", "PST8\xC4\xD6\xDC", "\xFF\xFE\xFD\xFC",
+                           "ABC-12345678901234567890123456789012345",
+                           "ABC1\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8D\x8E\x8F"
+                           "\x90\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9DX"};
+    for (const char *t : texts) {
+        size_t n = strlen(t) + 1;
+        char *p = pages + si.dwPageSize - n;
+        memcpy(p, t, n);
+        UseSystemZone(0, 0, TIME_ZONE_ID_STANDARD);
+        ApplyZoneText(p);
+    }
+    // Non-ASCII bytes are neither letters nor digits.
+    ApplyZoneText("PST8\xC4\xD6\xDC");
+    EXPECT_EQ(0, ZoneRules.bDaylight);
+    ApplyZoneText("PST8\xC4PDT");
+    EXPECT_STREQ("PDT", ZoneRules.szDstName);
+    VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+TEST(LocalTime, ChangeoversOf1998ToTheSecond)
+{
+    ApplyZoneText("EST5EDT");
+    const LONG apr5 = 891759599;     // 1998-04-05 06:59:59 UTC
+    EXPECT_EQ("Sun Apr 05 01:59:59 1998 EST", Show(apr5));
+    EXPECT_EQ("Sun Apr 05 03:00:00 1998 EDT", Show(apr5 + 1));
+    const LONG oct25 = 909295199;    // 1998-10-25 05:59:59 UTC
+    EXPECT_EQ("Sun Oct 25 01:59:59 1998 EDT", Show(oct25));
+    EXPECT_EQ("Sun Oct 25 02:00:00 1998 EDT", Show(oct25 + 1));
+    EXPECT_EQ("Sun Oct 25 02:59:59 1998 EDT", Show(oct25 + 3600));
+    EXPECT_EQ("Sun Oct 25 02:00:00 1998 EST", Show(oct25 + 3601));
+}
+
+TEST(LocalTime, ChangeoversBeforeAndAfterTheRuleOf1987)
+{
+    ApplyZoneText("EST5EDT");
+    EXPECT_EQ("Sun Apr 06 07:00:00 1986 EST", Show(513172800));
+    EXPECT_EQ("Sun Apr 27 01:59:59 1986 EST", Show(514969200 - 1));
+    EXPECT_EQ("Sun Apr 27 03:00:00 1986 EDT", Show(514969200));
+    EXPECT_EQ("Sun Oct 26 02:00:00 1986 EST", Show(530694000));
+    EXPECT_EQ("Sun Apr 05 03:00:00 1987 EDT", Show(544604400));
+    EXPECT_EQ("Sun Apr 05 01:59:59 1987 EST", Show(544604399));
+}
+
+TEST(LocalTime, DaylightAppliesToEveryZoneWithADaylightName)
+{
+    ApplyZoneText("PST8PST");
+    const TimeFields *ptm = LocalTimeOf(868017600);     // 1997-07-04 12:00 UTC
+    ASSERT_TRUE(ptm);
+    EXPECT_EQ(1, ptm->bIsDst);
+    EXPECT_EQ(5, ptm->iWday);
+    EXPECT_EQ(184, ptm->iYday);
+    EXPECT_EQ("Fri Jul 04 05:00:00 1997 PST", Show(868017600));
+    ptm = LocalTimeOf(852379200);                       // 1997-01-04 12:00 UTC
+    ASSERT_TRUE(ptm);
+    EXPECT_EQ(0, ptm->bIsDst);
+    EXPECT_EQ("Sat Jan 04 04:00:00 1997 PST", Show(852379200));
+    ApplyZoneText("CET-1CEST");
+    EXPECT_EQ("Tue Jul 15 14:00:00 1997 CES", Show(868968000));
+    // The extra hour carries the date: 23:30 standard is 00:30 next day.
+    ApplyZoneText("EST5EDT");
+    ptm = LocalTimeOf(899526600);                       // 1998-07-04 04:30 UTC
+    ASSERT_TRUE(ptm);
+    EXPECT_EQ(184, ptm->iYday);
+    EXPECT_EQ(6, ptm->iWday);
+    EXPECT_EQ("Sat Jul 04 00:30:00 1998 EDT", Show(899526600));
+}
+
+TEST(LocalTime, EpochLargestInstantAndLeapDay)
+{
+    ApplyZoneText("GMT0");
+    EXPECT_EQ("Thu Jan 01 00:00:00 1970 GMT", Show(0));
+    EXPECT_EQ("Tue Jan 19 03:14:07 2038 GMT", Show(0x7FFFFFFF));
+    EXPECT_EQ("none", Show(-1));
+    ApplyZoneText("EST5EDT");
+    EXPECT_EQ("Thu Feb 29 07:00:00 1996 EST", Show(825595200));
+    EXPECT_EQ("Fri Mar 01 07:00:00 1996 EST", Show(825681600));
+    EXPECT_EQ(365, LocalTimeOf(852073200)->iYday);      // 1996-12-31 18:00 EST
+    // West of Greenwich the first hours have no local time; none leaves the
+    // record as it was.
+    ApplyZoneText("PST8PST");
+    const TimeFields *ptm = LocalTimeOf(86400);
+    ASSERT_TRUE(ptm);
+    TimeFields before = *ptm;
+    EXPECT_EQ(nullptr, LocalTimeOf(0));
+    EXPECT_EQ(nullptr, LocalTimeOf(28799));
+    EXPECT_EQ(0, memcmp(&before, ptm, sizeof(before)));
+    EXPECT_EQ("Thu Jan 01 00:00:00 1970 PST", Show(28800));
+}
+
+// GMT0 against the system's calendar over the whole range.
+TEST(LocalTime, CalendarAgreesWithTheSystemAcrossTheRange)
+{
+    ApplyZoneText("GMT0");
+    for (LONGLONG t = 0; t <= 0x7FFFFFFF; t += 7654321) {
+        ULARGE_INTEGER u;
+        u.QuadPart = (ULONGLONG)(t + 11644473600LL) * 10000000ULL;
+        FILETIME ft = {u.LowPart, u.HighPart};
+        SYSTEMTIME st;
+        ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
+        const TimeFields *ptm = LocalTimeOf((LONG)t);
+        ASSERT_TRUE(ptm);
+        EXPECT_EQ(st.wYear - 1900, ptm->iYear) << t;
+        EXPECT_EQ(st.wMonth - 1, ptm->iMon) << t;
+        EXPECT_EQ(st.wDay, ptm->iMday) << t;
+        EXPECT_EQ(st.wDayOfWeek, ptm->iWday) << t;
+        EXPECT_EQ(st.wHour, ptm->iHour) << t;
+        EXPECT_EQ(st.wMinute, ptm->iMin) << t;
+        EXPECT_EQ(st.wSecond, ptm->iSec) << t;
+    }
+}
+
+// The changeover Sundays of every year, found with the system's calendar.
+TEST(DaylightRule, ChangeoverSundaysOfEveryYear)
+{
+    auto yday = [](int y, int m, int d) {
+        SYSTEMTIME st = {}, jan = {};
+        st.wYear = jan.wYear = (WORD)y;
+        st.wMonth = (WORD)m;
+        st.wDay = (WORD)d;
+        jan.wMonth = jan.wDay = 1;
+        FILETIME a, b;
+        SystemTimeToFileTime(&st, &a);
+        SystemTimeToFileTime(&jan, &b);
+        auto ticks = [](const FILETIME &f) {
+            return ((ULONGLONG)f.dwHighDateTime << 32) | f.dwLowDateTime;
+        };
+        return (int)((ticks(a) - ticks(b)) / 864000000000ULL);
+    };
+    auto sundayOnOrBefore = [](int y, int m, int d) {
+        for (;; --d) {
+            SYSTEMTIME st = {};
+            st.wYear = (WORD)y;
+            st.wMonth = (WORD)m;
+            st.wDay = (WORD)d;
+            FILETIME ft;
+            SystemTimeToFileTime(&st, &ft);
+            FileTimeToSystemTime(&ft, &st);
+            if (st.wDayOfWeek == 0)
+                return d;
+        }
+    };
+    for (int y = 1970; y <= 2038; ++y) {
+        int s = yday(y, 4, sundayOnOrBefore(y, 4, y >= 1987 ? 7 : 30));
+        EXPECT_EQ(0, IsDaylightTime(23, s - 1, y)) << y;
+        EXPECT_EQ(0, IsDaylightTime(1, s, y)) << y;
+        EXPECT_EQ(1, IsDaylightTime(2, s, y)) << y;
+        EXPECT_EQ(1, IsDaylightTime(0, s + 1, y)) << y;
+        int e = yday(y, 10, sundayOnOrBefore(y, 10, 31));
+        EXPECT_EQ(1, IsDaylightTime(23, e - 1, y)) << y;
+        EXPECT_EQ(1, IsDaylightTime(1, e, y)) << y;
+        EXPECT_EQ(0, IsDaylightTime(2, e, y)) << y;
+        EXPECT_EQ(0, IsDaylightTime(0, e + 1, y)) << y;
+        EXPECT_EQ(0, IsDaylightTime(12, yday(y, 3, 31), y)) << y;
+        EXPECT_EQ(1, IsDaylightTime(12, yday(y, 5, 1), y)) << y;
+        EXPECT_EQ(1, IsDaylightTime(12, yday(y, 9, 30), y)) << y;
+        EXPECT_EQ(0, IsDaylightTime(12, yday(y, 11, 1), y)) << y;
+    }
+    // 29 February counts as February, 1 March of a leap year as March.
+    EXPECT_EQ(0, IsDaylightTime(12, 59, 1996));
+    EXPECT_EQ(0, IsDaylightTime(12, 90, 1996));
+}
