@@ -102,7 +102,7 @@ TEST(EndToEnd, RefusedKalvIsLoggedInTheWorkingFolder)
     EXPECT_TRUE(WaitFor([&] {
         log = ReadWholeFile(work.File("kalvex.err"));
         return log.find("my IP = ") != std::string::npos;
-    })) << ItemText(hDlg, IDC_RESULTS);
+    })) << "Results: " << ItemText(hDlg, IDC_RESULTS);
     EXPECT_TRUE(StartsWith(log, "\r\n\n" KX_TITLE " -=- ")) << log;
     EXPECT_NE(std::string::npos, log.find(LoopAddr(4))) << log;
     EXPECT_NE(std::string::npos, log.find("10061")) << log;
