@@ -20,6 +20,11 @@ static std::string WindowsPath(std::string p)
 std::string KalvexExe() { return WindowsPath(KX_PROGRAM_EXE); }
 std::string ServerExe() { return WindowsPath(KX_SERVER_EXE); }
 
+bool UnderWine()
+{
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != NULL;
+}
+
 bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs)
 {
     return PumpUntil(done, timeoutMs);

