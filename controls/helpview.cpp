@@ -1,5 +1,315 @@
+/* Kalvex32's help viewer: one top-level window with the list of topics at
+ * the left and the read-only text at the right.  The file is read whole
+ * into a fixed buffer each time the contents are asked for, so an edited
+ * file shows at the next Help. */
 #include "helpview.h"
 
-/* TODO(issue 7) */
-BOOL WINAPI HelpViewA(HWND, LPCSTR, UINT, ULONG_PTR) { return FALSE; }
-HWND hHelpViewWindow(void) { return NULL; }
+#include <stdio.h>
+
+#define HELP_CLASS          "KalvexHelp"
+#define HELP_TITLE          "Kalvex32 Help"
+#define HELP_TEXT_SIZE      65536   /* the text shown, CR LF line ends, terminator */
+#define HELP_TOPICS_MAX     64
+#define HELP_TOPIC_LEN      80
+
+static HWND hHelpWnd;                       /* owned here: the open help window, or NULL */
+static char szHelpText[HELP_TEXT_SIZE];     /* owned here: the text the window shows */
+static int aiTopicPos[HELP_TOPICS_MAX];     /* owned here: where each topic's heading starts */
+static int iTopicCount;                     /* owned here: entries used in aiTopicPos */
+
+static BOOL bIsFile(LPCSTR lpszPath)
+{
+    DWORD dwAttr = GetFileAttributesA(lpszPath);
+    return dwAttr != INVALID_FILE_ATTRIBUTES && !(dwAttr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+/* The folder of the running program, with its trailing backslash. */
+static BOOL bProgramFolder(char *pszDir, DWORD cchDir)
+{
+    DWORD n = GetModuleFileNameA(NULL, pszDir, cchDir);
+    if (n == 0 || n >= cchDir)
+        return FALSE;
+    char *pSlash = NULL;
+    for (char *p = pszDir; *p; p++)
+        if (*p == '\\' || *p == '/')
+            pSlash = p;
+    if (!pSlash)
+        return FALSE;
+    pSlash[1] = '\0';
+    return TRUE;
+}
+
+/* Beside the program first, since a shortcut may start it in any folder;
+ * then the current folder.  A name with a path is taken as it is. */
+static BOOL bFindHelpFile(LPCSTR lpszHelp, char *pszPath, int cchPath)
+{
+    BOOL bHasPath = FALSE;
+    for (LPCSTR p = lpszHelp; *p; p++)
+        if (*p == '\\' || *p == '/' || *p == ':')
+            bHasPath = TRUE;
+    if (bHasPath) {
+        if (lstrlenA(lpszHelp) >= cchPath)
+            return FALSE;
+        lstrcpynA(pszPath, lpszHelp, cchPath);
+        return bIsFile(pszPath);
+    }
+    char szDir[MAX_PATH];
+    int n;
+    if (bProgramFolder(szDir, sizeof(szDir))) {
+        n = snprintf(pszPath, cchPath, "%s%s", szDir, lpszHelp);
+        if (n > 0 && n < cchPath && bIsFile(pszPath))
+            return TRUE;
+    }
+    DWORD cch = GetCurrentDirectoryA(sizeof(szDir), szDir);
+    if (cch == 0 || cch >= sizeof(szDir))
+        return FALSE;
+    n = snprintf(pszPath, cchPath, "%s%s%s", szDir,
+                 szDir[cch - 1] == '\\' ? "" : "\\", lpszHelp);
+    return n > 0 && n < cchPath && bIsFile(pszPath);
+}
+
+/* Reads the file into szHelpText with CR LF line ends, the only line break
+ * an edit control shows.  A file too long for the buffer is cut. */
+static BOOL bLoadHelpText(LPCSTR lpszPath)
+{
+    HANDLE hFile = CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    char chunk[4096];
+    DWORD cbRead;
+    int iOut = 0;
+    BOOL bFull = FALSE;
+    while (!bFull && ReadFile(hFile, chunk, sizeof(chunk), &cbRead, NULL) && cbRead > 0) {
+        for (DWORD i = 0; i < cbRead; i++) {
+            char c = chunk[i];
+            if (c == '\r')
+                continue;
+            int cbNeed = c == '\n' ? 2 : 1;
+            if (iOut + cbNeed >= HELP_TEXT_SIZE) {
+                bFull = TRUE;
+                break;
+            }
+            if (c == '\n') {
+                szHelpText[iOut++] = '\r';
+                szHelpText[iOut++] = '\n';
+            } else {
+                szHelpText[iOut++] = c ? c : ' ';   /* a NUL would end the text early */
+            }
+        }
+    }
+    szHelpText[iOut] = '\0';
+    CloseHandle(hFile);
+    return TRUE;
+}
+
+static void vNotFoundText(LPCSTR lpszHelp)
+{
+    char szDir[MAX_PATH], szCur[MAX_PATH];
+    if (!bProgramFolder(szDir, sizeof(szDir)))
+        lstrcpynA(szDir, "(unknown)", sizeof(szDir));
+    DWORD cch = GetCurrentDirectoryA(sizeof(szCur), szCur);
+    if (cch == 0 || cch >= sizeof(szCur))
+        lstrcpynA(szCur, "(unknown)", sizeof(szCur));
+    snprintf(szHelpText, sizeof(szHelpText),
+             "Help file not found\r\n===================\r\n\r\n"
+             "The help file %s was looked for in the program's folder, %s, "
+             "and in the current folder, %s, and is in neither.\r\n\r\n"
+             "Put KALVEX.HLP beside Kalvex32.exe and press Help again.",
+             lpszHelp ? lpszHelp : "(none)", szDir, szCur);
+}
+
+/* A topic starts at a line that is underlined by a line of "=" only. */
+static BOOL bIsUnderline(const char *p, int iLen)
+{
+    if (iLen < 3)
+        return FALSE;
+    for (int i = 0; i < iLen; i++)
+        if (p[i] != '=')
+            return FALSE;
+    return TRUE;
+}
+
+static void vFindTopics(void)
+{
+    int iPrev = -1, iPrevLen = 0;
+    iTopicCount = 0;
+    for (int i = 0; szHelpText[i];) {
+        int iEnd = i;
+        while (szHelpText[iEnd] && szHelpText[iEnd] != '\r' && szHelpText[iEnd] != '\n')
+            iEnd++;
+        if (bIsUnderline(szHelpText + i, iEnd - i) && iPrev >= 0 && iPrevLen > 0
+            && !bIsUnderline(szHelpText + iPrev, iPrevLen) && iTopicCount < HELP_TOPICS_MAX)
+            aiTopicPos[iTopicCount++] = iPrev;
+        iPrev = i;
+        iPrevLen = iEnd - i;
+        i = iEnd;
+        if (szHelpText[i] == '\r')
+            i++;
+        if (szHelpText[i] == '\n')
+            i++;
+    }
+}
+
+static void vFillTopicList(HWND hList)
+{
+    char szTopic[HELP_TOPIC_LEN];
+    SendMessageA(hList, LB_RESETCONTENT, 0, 0);
+    for (int t = 0; t < iTopicCount; t++) {
+        int iLen = 0;
+        const char *p = szHelpText + aiTopicPos[t];
+        while (p[iLen] && p[iLen] != '\r' && p[iLen] != '\n')
+            iLen++;
+        lstrcpynA(szTopic, p, iLen + 1 < (int)sizeof(szTopic) ? iLen + 1 : (int)sizeof(szTopic));
+        SendMessageA(hList, LB_ADDSTRING, 0, (LPARAM)szTopic);
+    }
+}
+
+/* Scrolls the text so that the topic's heading is the first line shown;
+ * topic -1 is the top of the text. */
+static void vShowTopic(int iTopic)
+{
+    HWND hText = GetDlgItem(hHelpWnd, IDC_HELP_TEXT);
+    int iPos = (iTopic >= 0 && iTopic < iTopicCount) ? aiTopicPos[iTopic] : 0;
+    int iLine = (int)SendMessageA(hText, EM_LINEFROMCHAR, iPos, 0);
+    SendMessageA(hText, EM_SETSEL, iPos, iPos);     /* may scroll the caret into view */
+    int iFirst = (int)SendMessageA(hText, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(hText, EM_LINESCROLL, 0, iLine - iFirst);
+}
+
+static int iScaled(int iPixels)
+{
+    HDC hdc = GetDC(NULL);
+    int iDpi = hdc ? GetDeviceCaps(hdc, LOGPIXELSX) : 96;
+    if (hdc)
+        ReleaseDC(NULL, hdc);
+    return MulDiv(iPixels, iDpi > 0 ? iDpi : 96, 96);
+}
+
+static void vLayout(HWND hWnd, int cx, int cy)
+{
+    int cxList = cx / 3;
+    if (cxList > iScaled(200))
+        cxList = iScaled(200);
+    int iGap = iScaled(3);
+    MoveWindow(GetDlgItem(hWnd, IDC_HELP_TOPICS), 0, 0, cxList, cy, TRUE);
+    MoveWindow(GetDlgItem(hWnd, IDC_HELP_TEXT), cxList + iGap, 0,
+               cx - cxList - iGap > 0 ? cx - cxList - iGap : 0, cy, TRUE);
+}
+
+static LRESULT CALLBACK HelpWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE: {
+        HINSTANCE hInst = ((const CREATESTRUCTA *)lParam)->hInstance;
+        HWND hList = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP
+                                     | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                                     0, 0, 0, 0, hWnd, (HMENU)(INT_PTR)IDC_HELP_TOPICS, hInst, NULL);
+        HWND hText = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP
+                                     | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                                     0, 0, 0, 0, hWnd, (HMENU)(INT_PTR)IDC_HELP_TEXT, hInst, NULL);
+        if (!hList || !hText)
+            return -1;
+        HGDIOBJ hFont = GetStockObject(DEFAULT_GUI_FONT);
+        SendMessageA(hList, WM_SETFONT, (WPARAM)hFont, FALSE);
+        SendMessageA(hText, WM_SETFONT, (WPARAM)hFont, FALSE);
+        SendMessageA(hText, EM_SETLIMITTEXT, HELP_TEXT_SIZE, 0);
+        /* Tables in the file line up at tabs a little wider than their
+         * first column. */
+        DWORD dwTab = 64;
+        SendMessageA(hText, EM_SETTABSTOPS, 1, (LPARAM)&dwTab);
+        return 0;
+    }
+    case WM_SIZE:
+        vLayout(hWnd, LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(GetDlgItem(hWnd, IDC_HELP_TEXT));
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_HELP_TOPICS && HIWORD(wParam) == LBN_SELCHANGE) {
+            vShowTopic((int)SendMessageA((HWND)lParam, LB_GETCURSEL, 0, 0));
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+        /* The text is read-only, but it is a page to read, not a label. */
+        if ((HWND)lParam == GetDlgItem(hWnd, IDC_HELP_TEXT)) {
+            SetBkColor((HDC)wParam, GetSysColor(COLOR_WINDOW));
+            SetTextColor((HDC)wParam, GetSysColor(COLOR_WINDOWTEXT));
+            return (LRESULT)GetSysColorBrush(COLOR_WINDOW);
+        }
+        break;
+    case WM_DESTROY:
+        if (hHelpWnd == hWnd)
+            hHelpWnd = NULL;
+        return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+static HWND hCreateHelpWindow(void)
+{
+    HINSTANCE hInst = GetModuleHandleA(NULL);
+    WNDCLASSEXA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExA(hInst, HELP_CLASS, &wc)) {
+        ZeroMemory(&wc, sizeof(wc));
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = HelpWndProc;
+        wc.hInstance = hInst;
+        wc.hIcon = LoadIconA(hInst, KX_ICON);
+        wc.hIconSm = wc.hIcon;
+        wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+        wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+        wc.lpszClassName = HELP_CLASS;
+        if (!RegisterClassExA(&wc))
+            return NULL;
+    }
+    /* No owner: the help stays open, and in the task bar, beside a
+     * minimized main window, as the system's help window does. */
+    return CreateWindowExA(0, HELP_CLASS, HELP_TITLE, WS_OVERLAPPEDWINDOW,
+                           CW_USEDEFAULT, CW_USEDEFAULT, iScaled(640), iScaled(480),
+                           NULL, NULL, hInst, NULL);
+}
+
+BOOL WINAPI HelpViewA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData)
+{
+    (void)hWndMain;
+    (void)dwData;
+    if (uCommand == HELP_QUIT) {
+        if (hHelpWnd)
+            DestroyWindow(hHelpWnd);
+        return TRUE;
+    }
+
+    /* Every other command opens the file at its contents. */
+    char szPath[MAX_PATH];
+    BOOL bFound = lpszHelp && bFindHelpFile(lpszHelp, szPath, sizeof(szPath))
+                  && bLoadHelpText(szPath);
+    if (!bFound)
+        vNotFoundText(lpszHelp);
+    vFindTopics();
+
+    if (!hHelpWnd)
+        hHelpWnd = hCreateHelpWindow();
+    if (!hHelpWnd)
+        return FALSE;
+    SetDlgItemTextA(hHelpWnd, IDC_HELP_TEXT, szHelpText);
+    HWND hList = GetDlgItem(hHelpWnd, IDC_HELP_TOPICS);
+    vFillTopicList(hList);
+    SendMessageA(hList, LB_SETCURSEL, 0, 0);
+    vShowTopic(-1);
+    ShowWindow(hHelpWnd, IsIconic(hHelpWnd) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hHelpWnd);
+    return bFound;
+}
+
+HWND hHelpViewWindow(void)
+{
+    return hHelpWnd;
+}
