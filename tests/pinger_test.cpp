@@ -476,6 +476,24 @@ TEST(PingerRoute, ReadRunsTheBusyServicesReadThenClose)
     EXPECT_TRUE(srv.WaitDone());
 }
 
+TEST(PingerRoute, WriteSendsTheFingerRequestBeforeTheRead)
+{
+    ServerScript finger;
+    finger.readRequest = true;
+    finger.first = "Login: alice\r\n";
+    LoopServer srv(LoopAddr(11), FINGER_PORT, finger);
+    ASSERT_TRUE(srv.Listening());
+    Dialog d(LoopAddr(11));
+    d.ChooseService(IDC_FINGER);    // hidden from the user, handled alike
+    d.SetText(IDC_USER, "alice");
+    d.Start();
+    EXPECT_TRUE(PumpUntil([] { return FingerFlag == 0; }));
+    EXPECT_TRUE(srv.WaitDone());
+    EXPECT_EQ("alice\r\n", srv.Received());
+    EXPECT_EQ("Fingered " + LoopAddr(11) + ", got " + finger.first, ItemText(d.h, IDC_RESULTS));
+    EXPECT_EQ(2, SentCount);        // the probe and its request
+}
+
 TEST(PingerRoute, TimeAnswerSetsTheClockThroughTheDialog)
 {
     ServerScript answer;
