@@ -1,11 +1,97 @@
+/* Start-up and shutdown: one instance, the control classes, the sockets
+ * layer, and the modal main dialog in which everything else happens. */
+#include <string.h>
+
 #include "kalvex.h"
+#include "seams.h"
+#include "../controls/controls.h"
+#include "../controller/pinger.h"
 
 HINSTANCE hThisInst;    /* set by WinMain, read when the dialog is loaded */
 HICON hIcon;            /* loaded by WinMain, destroyed by Exit */
 WSADATA WSAData;        /* filled by the sockets start-up */
+HWND oldhwnd;           /* WinMain's find: the dialog of an instance already running */
+
+static const char szClassName[] = "KalvexClass";
+
+/* The captions our dialog carries: the template's until the dialog has
+ * initialised, then the title, followed by the online note once a
+ * connection has been made. */
+static BOOL bIsOurCaption(LPCSTR lpsCaption)
+{
+    static const char szOnline[] = KX_TITLE " online for ";
+
+    return lstrcmpA(lpsCaption, "Kalvex") == 0
+        || lstrcmpA(lpsCaption, KX_TITLE) == 0
+        || strncmp(lpsCaption, szOnline, sizeof(szOnline) - 1) == 0;
+}
+
+static BOOL CALLBACK bFindRunningDialog(HWND hWnd, LPARAM lParam)
+{
+    char szClass[32];
+    char szCaption[128];
+
+    if (!GetClassNameA(hWnd, szClass, sizeof(szClass)) || lstrcmpA(szClass, KX_CLASS_DIALOG) != 0)
+        return TRUE;
+    szCaption[0] = 0;
+    GetWindowTextA(hWnd, szCaption, sizeof(szCaption));
+    if (!bIsOurCaption(szCaption))
+        return TRUE;
+    *(HWND *)lParam = hWnd;
+    return FALSE;
+}
+
+/* The dialog's class is the shared gray dialog class and the class we
+ * register is never used for a window, so neither class name can tell our
+ * dialog from any other gray dialog: its class together with the caption
+ * it keeps while running can. */
+static HWND hFindRunningInstance(void)
+{
+    HWND hFound = NULL;
+
+    EnumWindows(bFindRunningDialog, (LPARAM)&hFound);
+    return hFound;
+}
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
-    hThisInst = hInstance;  /* TODO(issue 7) */
+    WNDCLASSEXA wc;
+    char szErrMsg[60];
+    int iErr;
+
+    hThisInst = hInstance;
+
+    /* Our control layer takes the place of a library that registers its
+     * classes as it loads, so it must be in place before we copy from it. */
+    vRegisterControls(hInstance);
+    ZeroMemory(&wc, sizeof(wc));
+    wc.cbSize = sizeof(wc);
+    GetClassInfoExA(NULL, KX_CLASS_DIALOG, &wc);
+    hIcon = LoadIconA(hInstance, KX_ICON);
+    wc.cbSize = sizeof(wc);
+    wc.lpszClassName = szClassName;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = DLGWINDOWEXTRA;     /* the dialog manager's own window data */
+    wc.hInstance = hInstance;
+    wc.hIcon = hIcon;
+    wc.hIconSm = hIcon;
+    RegisterClassExA(&wc);
+
+    oldhwnd = hFindRunningInstance();
+    if (oldhwnd) {
+        if (IsIconic(oldhwnd))
+            ShowWindow(oldhwnd, SW_RESTORE);
+        return 0;
+    }
+
+    iErr = pfnWSAStartup(0x0101, &WSAData);
+    if (iErr != 0) {
+        wsprintfA(szErrMsg, "WSAStartup Error = %d", iErr);
+        MessageBoxA(NULL, szErrMsg, NULL, MB_OK);
+    }
+
+    DialogBoxParamA(hThisInst, KX_DIALOG, NULL, Pinger, 0);
+
+    WSACleanup();
     return 0;
 }

@@ -1,18 +1,253 @@
 #include "pinger.h"
+
+#include "meter.h"
+#include "settings.h"
+#include "../app/seams.h"
 #include "../probe/connect.h"
 #include "../probe/services.h"
 #include "../timesvc/timesvc.h"
 
-HWND ghDlg;
-char szDest[512];
-UINT_PTR iTimer;
-int iTimeVal;
-DWORD Inter, NextTickCount;
-const int randtbl[11] = { 0, 1, 13, 3, 1, 5, 0, 15, 1, 10, 4 };
-int rIndex, adding = 1;
+#define KX_HELPFILE     "KALVEX.HLP"
+#define KX_TIMER_ID     1
+#define KX_TIMER_MS     1000
+#define KX_MIN_INTERVAL 20
 
-/* TODO(issue 6) */
-extern "C" INT_PTR CALLBACK Pinger(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+HWND ghDlg;                 /* the main dialog; every part reaches its fields through it */
+char szDest[512];           /* host text of the probe being started; work buffer of the host list */
+UINT_PTR iTimer;            /* the one-second timer; never cleared, so Stop beeps after any Start */
+int iTimeVal;               /* probe interval in seconds, at least 20 once Start has run */
+DWORD Inter, NextTickCount; /* the schedule: it survives Stop, so a quick restart keeps the pace */
+const int randtbl[11] = { 0, 1, 13, 3, 1, 5, 0, 15, 1, 10, 4 };
+int rIndex, adding = 1;     /* where the jitter table stands and which way it pushes next */
+static RECT aRt;            /* the dialog's rectangle while it is being centred */
+
+/* One row per service.  The row order is the order in which the timer
+ * looks for the checked radio button, and the order in which Stop and Exit
+ * close whatever is still busy. */
+struct ServiceRow {
+    int id;
+    BOOL (*pfnStart)(LPCSTR szHost);
+    int *pbBusy;
+    void (*pfnClose)(void);
+};
+
+static const ServiceRow aServices[] = {
+    { IDC_KALV,    PingStart,    &PingFlag,    PingClose },
+    { IDC_FINGER,  FingerStart,  &FingerFlag,  FingerClose },
+    { IDC_DAYTIME, DayTimeStart, &DayTimeFlag, DayTimeClose },
+    { IDC_TIME,    TimeStart,    &TimeFlag,    TimeClose },
+    { IDC_QUOTE,   QuoteStart,   &QuoteFlag,   QuoteClose },
+    { IDC_USERS,   UserStart,    &UserFlag,    UserClose },
+};
+#define KX_NSERVICES ((int)(sizeof(aServices) / sizeof(aServices[0])))
+
+/* Start locks these and Stop frees them again, in this order. */
+static const int aiLockedWhileRunning[] = {
+    IDC_START, IDC_KALV, IDC_FINGER, IDC_TIME, IDC_QUOTE, IDC_DAYTIME, IDC_USERS,
+};
+
+/* ---- Small helpers ---- */
+
+static BOOL bSameTextNoCase(LPCSTR lpsA, LPCSTR lpsB)
+{
+    /* String sort, so that no hyphen or apostrophe is skipped the way a
+     * word sort would skip it. */
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE | SORT_STRINGSORT,
+                          lpsA, -1, lpsB, -1) == CSTR_EQUAL;
+}
+
+static void vEnableWhileIdle(HWND hDlg, BOOL bEnable)
+{
+    for (int i = 0; i < (int)(sizeof(aiLockedWhileRunning) / sizeof(aiLockedWhileRunning[0])); i++)
+        EnableWindow(GetDlgItem(hDlg, aiLockedWhileRunning[i]), bEnable);
+}
+
+static void vCloseBusyServices(void)
+{
+    for (int i = 0; i < KX_NSERVICES; i++)
+        if (*aServices[i].pbBusy)
+            aServices[i].pfnClose();
+}
+
+static void vShowItem(HWND hDlg, int id, BOOL bShow)
+{
+    ShowWindow(GetDlgItem(hDlg, id), bShow ? SW_SHOWNORMAL : SW_HIDE);
+}
+
+/* ---- Initialisation ---- */
+
+static void vCentreDialog(HWND hDlg)
+{
+    GetWindowRect(hDlg, &aRt);
+    OffsetRect(&aRt, -aRt.left, -aRt.top);
+    /* x lands on a multiple of 8, the nearest one to the true centre */
+    int x = ((GetSystemMetrics(SM_CXSCREEN) - aRt.right) / 2 + 4) & ~7;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - aRt.bottom) / 2;
+    MoveWindow(hDlg, x, y, aRt.right, aRt.bottom, FALSE);
+}
+
+/* Both the click and the posted command run the radio's show-and-hide
+ * rule: the click at once, the command once the dialog is up. */
+static void vPreselectService(HWND hDlg)
+{
+    int id = IDC_KALV;
+    if (bSameTextNoCase(szService, "DayTime"))
+        id = IDC_DAYTIME;
+    else if (bSameTextNoCase(szService, "Time"))
+        id = IDC_TIME;
+
+    PostMessageA(hDlg, WM_COMMAND, (WPARAM)id, 0);
+    CheckRadioButton(hDlg, IDC_KALV, IDC_TIME, id);
+    SendDlgItemMessageA(hDlg, id, BM_CLICK, 0, 0);
+}
+
+static void vInitDialog(HWND hDlg)
+{
+    SendMessageA(hDlg, WM_SETICON, ICON_SMALL, (LPARAM)hIcon);
+    lstrcpynA(szMyIP, "Unknown", sizeof(szMyIP));
+    ghDlg = hDlg;
+    SetWindowTextA(hDlg, KX_TITLE);
+
+    /* The sockets layer promises a terminator, but the field is fixed-size. */
+    char szDescription[sizeof(WSAData.szDescription)];
+    lstrcpynA(szDescription, WSAData.szDescription, sizeof(szDescription));
+    SetDlgItemTextA(hDlg, IDC_WSVERSION, szDescription);
+
+    vCentreDialog(hDlg);
+    vReadSettings(hDlg);
+    vPreselectService(hDlg);
+    if (bAutoStart)
+        PostMessageA(hDlg, WM_COMMAND, IDC_START, 0);
+}
+
+/* ---- Commands ---- */
+
+static void vAddHost(HWND hDlg)
+{
+    GetDlgItemTextA(hDlg, IDC_HOST, szDest, sizeof(szDest));
+    SendDlgItemMessageA(hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)szDest);
+}
+
+/* The combo box's own search decides what matches: a prefix, any case,
+ * looked for from the second entry round to the first. */
+static void vRemoveHost(HWND hDlg)
+{
+    GetDlgItemTextA(hDlg, IDC_HOST, szDest, sizeof(szDest));
+    LRESULT lFound = SendDlgItemMessageA(hDlg, IDC_HOST, CB_FINDSTRING, 0, (LPARAM)szDest);
+    if (lFound != CB_ERR)
+        SendDlgItemMessageA(hDlg, IDC_HOST, CB_DELETESTRING, (WPARAM)lFound, 0);
+    SendDlgItemMessageA(hDlg, IDC_HOST, CB_SETCURSEL, 0, 0);
+}
+
+static void vHelp(HWND hDlg)
+{
+    pfnWinHelp(hDlg, KX_HELPFILE, HELP_CONTENTS, 0);
+}
+
+/* Only the Time and Finger services have a field of their own. */
+static void vShowServiceFields(HWND hDlg, int id)
+{
+    BOOL bTime = id == IDC_TIME;
+    BOOL bFinger = id == IDC_FINGER;
+    vShowItem(hDlg, IDC_USER, bFinger);
+    vShowItem(hDlg, IDC_USERLABEL, bFinger);
+    vShowItem(hDlg, IDC_TIMEZONE, bTime);
+    vShowItem(hDlg, IDC_TZLABEL, bTime);
+}
+
+static void vStart(HWND hDlg)
+{
+    vMeterReset();
+    vEnableWhileIdle(hDlg, FALSE);
+
+    char szInterval[20];
+    GetDlgItemTextA(hDlg, IDC_INTERVAL, szInterval, sizeof(szInterval));
+    iTimeVal = iDecimal(szInterval);
+    if (iTimeVal < KX_MIN_INTERVAL)
+        iTimeVal = KX_MIN_INTERVAL;
+
+    iTimer = SetTimer(hDlg, KX_TIMER_ID, KX_TIMER_MS, NULL);
+    /* The first step runs as soon as this command is done, not a second later. */
+    PostMessageA(hDlg, WM_TIMER, 0, 0);
+
+    /* The limits come first: the settings save the Stop value they take. */
+    vMeterReadLimits(hDlg);
+    vWriteSettings(hDlg);
+}
+
+static void vStop(HWND hDlg)
+{
+    if (iTimer) {
+        KillTimer(hDlg, iTimer);
+        pfnMessageBeep(0xFFFFFFFF);
+    }
+    vCloseBusyServices();
+    vEnableWhileIdle(hDlg, TRUE);
+    ShowWindow(hDlg, SW_RESTORE);
+}
+
+static void vExit(HWND hDlg)
+{
+    KillTimer(hDlg, iTimer);
+    pfnWinHelp(hDlg, KX_HELPFILE, HELP_QUIT, 0);
+    if (hIcon) {
+        DestroyIcon(hIcon);
+        hIcon = NULL;   /* a second Exit must not destroy whatever reuses the handle */
+    }
+    vCloseBusyServices();
+    EndDialog(hDlg, 1);
+}
+
+/* ---- The timer cycle ---- */
+
+/* The next probe is measured from this step, not from the due time, and is
+ * pushed alternately later and earlier by the jitter table. */
+static void vScheduleNextProbe(void)
+{
+    if (adding)
+        Inter = (DWORD)iTimeVal + (DWORD)randtbl[rIndex];
+    else
+        Inter = (DWORD)iTimeVal - (DWORD)randtbl[rIndex];
+    Inter *= 1000;
+    NextTickCount = CurrentTickCount + Inter;
+    adding = !adding;
+    if (++rIndex == 11)
+        rIndex = 0;
+}
+
+static void vStartCheckedService(HWND hDlg)
+{
+    for (int i = 0; i < KX_NSERVICES; i++) {
+        const ServiceRow *pRow = &aServices[i];
+        if (IsDlgButtonChecked(hDlg, pRow->id) != BST_CHECKED)
+            continue;
+        /* A probe still under way is left alone; that is no failure. */
+        if (*pRow->pbBusy)
+            return;
+        if (pRow->pfnStart(szDest)) {
+            *pRow->pbBusy = 1;
+            vMeterProbeSent(hDlg, pRow->id == IDC_KALV);
+        } else {
+            vMeterFailedStart();
+        }
+        return;
+    }
+}
+
+static void vTimerStep(HWND hDlg)
+{
+    vMeterTick(hDlg);
+    /* The step one second after the very first one is always due: it makes
+     * the second probe of a fresh run. */
+    if (tickcounter != 1 && CurrentTickCount < NextTickCount)
+        return;
+    vScheduleNextProbe();
+    GetDlgItemTextA(hDlg, IDC_HOST, szDest, sizeof(szDest));
+    vStartCheckedService(hDlg);
+    vMeterIntervalEnd(hDlg);
+}
+
+/* ---- Socket notifications ---- */
 
 void vRouteSocketEvent(WPARAM wParam, LPARAM lParam)
 {
@@ -42,4 +277,60 @@ void vRouteSocketEvent(WPARAM wParam, LPARAM lParam)
         if (UserFlag) UserClose();
         break;
     }
+}
+
+/* ---- The dialog procedure ---- */
+
+static INT_PTR OnCommand(HWND hDlg, int id)
+{
+    switch (id) {
+    case IDC_ADDHOST:
+        vAddHost(hDlg);
+        return FALSE;
+    case IDC_REMOVEHOST:
+        vRemoveHost(hDlg);
+        return FALSE;
+    case IDC_HELPBTN:
+        vHelp(hDlg);
+        return TRUE;
+    case IDC_START:
+        vStart(hDlg);
+        return TRUE;
+    case IDC_STOP:
+        vStop(hDlg);
+        return TRUE;
+    case IDC_EXIT:
+        vExit(hDlg);
+        return TRUE;
+    case IDC_KALV: case IDC_DAYTIME: case IDC_TIME:
+    case IDC_QUOTE: case IDC_FINGER: case IDC_USERS:
+        vShowServiceFields(hDlg, id);
+        return FALSE;
+    }
+    /* Enter and Escape among them: neither may start or end anything. */
+    return FALSE;
+}
+
+extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        vInitDialog(hDlg);
+        return TRUE;
+    case WM_COMMAND:
+        return OnCommand(hDlg, LOWORD(wParam));
+    case WM_TIMER:
+        vTimerStep(hDlg);
+        return FALSE;
+    case WM_CLOSE:
+        PostMessageA(hDlg, WM_COMMAND, IDC_EXIT, 0);
+        return FALSE;
+    case WM_SOCKET_EVENT:
+        vRouteSocketEvent(wParam, lParam);
+        return FALSE;
+    case WM_HOST_RESOLVED:
+        OnHostAddressResolution(wParam, lParam);
+        return FALSE;
+    }
+    return FALSE;
 }

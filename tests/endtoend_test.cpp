@@ -1,0 +1,224 @@
+// The finished program: Kalvex32.exe started as its own process and driven
+// from outside through its main dialog, against servers on loopback
+// addresses only.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "harness.h"
+
+static void ExitThroughButton(HWND hDlg)
+{
+    PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED),
+                 (LPARAM)GetDlgItem(hDlg, IDC_EXIT));
+}
+
+static bool StartsWith(const std::string &s, const std::string &prefix)
+{
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+TEST(EndToEnd, AutoStartedTimeProbeShowsTheRemoteTime)
+{
+    // The server tells the computer's own time and the zone is the system's,
+    // so the clock the program sets from it stays as it is; still, only
+    // Wine is sure to leave it alone to the millisecond.
+    if (!UnderWine())
+        GTEST_SKIP() << "the real program would set this computer's clock";
+    ServerScript script;
+    script.first = TimeAnswerNow();
+    LoopServer server(LoopAddr(1), 37, script);
+    ASSERT_TRUE(server.Listening());
+    WriteSettings({{"Host", LoopAddr(1)}, {"Service", "Time"}, {"AutoStart", "1"}, {"TZ", ""}});
+
+    Child kalvex(KalvexExe());
+    HWND hDlg = kalvex.WaitDialog();
+    ASSERT_TRUE(hDlg != NULL);
+    std::string expected = "Time from " + LoopAddr(1) + ": ";
+    EXPECT_TRUE(WaitFor([&] { return StartsWith(ItemText(hDlg, IDC_RESULTS), expected); }))
+        << ItemText(hDlg, IDC_RESULTS);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    EXPECT_NE(std::string::npos, ItemText(hDlg, IDC_RESULTS).find(std::to_string(now.wYear)));
+    EXPECT_EQ("1", ItemText(hDlg, IDC_SENT));
+    EXPECT_EQ("1", ItemText(hDlg, IDC_RECV));
+    EXPECT_TRUE(StartsWith(WindowCaption(hDlg), KX_TITLE " online for "));
+    EXPECT_TRUE(server.WaitDone());
+    EXPECT_EQ(1, server.Accepted());
+
+    ExitThroughButton(hDlg);
+    EXPECT_EQ(0, kalvex.ExitCode());
+    EXPECT_FALSE(FileExists("kalvex.err"));
+}
+
+TEST(EndToEnd, DayTimeProbeAgainstTheLocalServersTool)
+{
+    Child server(ServerExe(), LoopAddr(2) + " -t 30");
+    ASSERT_TRUE(server.Started());
+    WriteSettings({{"Host", LoopAddr(2)}, {"Service", "DayTime"}, {"AutoStart", "1"}});
+
+    Child kalvex(KalvexExe());
+    HWND hDlg = kalvex.WaitDialog();
+    ASSERT_TRUE(hDlg != NULL);
+    // The tool answers in UTC; the line reaches the Results field.
+    EXPECT_TRUE(WaitFor([&] { return ItemText(hDlg, IDC_RESULTS).find(" UTC") != std::string::npos; }))
+        << ItemText(hDlg, IDC_RESULTS);
+    EXPECT_EQ("1", ItemText(hDlg, IDC_RECV));
+
+    ExitThroughButton(hDlg);
+    EXPECT_EQ(0, kalvex.ExitCode());
+}
+
+TEST(EndToEnd, FirstStartWritesTheSettingsFile)
+{
+    ASSERT_FALSE(FileExists(IniPath()));
+    Child kalvex(KalvexExe());
+    HWND hDlg = kalvex.WaitDialog();
+    ASSERT_TRUE(hDlg != NULL);
+    // Opening reads the settings and writes nothing.
+    EXPECT_EQ("60", ItemText(hDlg, IDC_INTERVAL));
+    EXPECT_FALSE(FileExists(IniPath()));
+
+    // Never the default host: that is a public server.
+    SetDlgItemTextA(hDlg, IDC_HOST, LoopAddr(3).c_str());
+    SetDlgItemTextA(hDlg, IDC_INTERVAL, "45");
+    PostMessageA(hDlg, WM_COMMAND, IDC_START, 0);
+    EXPECT_TRUE(WaitFor([] { return FileExists(IniPath()); }));
+    EXPECT_TRUE(WaitFor([] { return Setting("Service") == "Kalv"; }));
+    EXPECT_EQ(LoopAddr(3), Setting("Host"));
+    EXPECT_EQ("45", Setting("Interval"));
+    EXPECT_EQ("0", Setting("Autostart"));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, IDC_START)));
+
+    ExitThroughButton(hDlg);
+    EXPECT_EQ(0, kalvex.ExitCode());
+}
+
+TEST(EndToEnd, RefusedKalvIsLoggedInTheWorkingFolder)
+{
+    // Nothing listens on that address: the connection is refused.
+    WriteSettings({{"Host", LoopAddr(4)}, {"Service", "Kalv"}, {"AutoStart", "1"}});
+    SubFolder work("work");
+    Child kalvex(KalvexExe(), "", work.path);
+    HWND hDlg = kalvex.WaitDialog();
+    ASSERT_TRUE(hDlg != NULL);
+    std::string log;
+    EXPECT_TRUE(WaitFor([&] {
+        log = ReadWholeFile(work.File("kalvex.err"));
+        return log.find("my IP = ") != std::string::npos;
+    })) << "Results: " << ItemText(hDlg, IDC_RESULTS);
+    EXPECT_TRUE(StartsWith(log, "\r\n\n" KX_TITLE " -=- ")) << log;
+    EXPECT_NE(std::string::npos, log.find("10061")) << log;
+    EXPECT_NE(std::string::npos, log.find("Couldn't connect socket.")) << log;
+    EXPECT_NE(std::string::npos, ItemText(hDlg, IDC_RESULTS).find("Couldn't connect socket."));
+    // The log follows the program's working folder, not ours.
+    EXPECT_FALSE(FileExists("kalvex.err"));
+
+    ExitThroughButton(hDlg);
+    EXPECT_EQ(0, kalvex.ExitCode());
+}
+
+TEST(EndToEnd, ExitButtonAndCloseBoxEndTheProgramWithZero)
+{
+    {
+        Child kalvex(KalvexExe());
+        HWND hDlg = kalvex.WaitDialog();
+        ASSERT_TRUE(hDlg != NULL);
+        SendMessageA(GetDlgItem(hDlg, IDC_EXIT), BM_CLICK, 0, 0);
+        EXPECT_EQ(0, kalvex.ExitCode());
+    }
+    {
+        // Closed in the middle of a run, with a probe still waiting for its
+        // answer from a server that says nothing.
+        ServerScript silent;
+        silent.holdMs = 8000;
+        LoopServer server(LoopAddr(5), 37, silent);
+        ASSERT_TRUE(server.Listening());
+        WriteSettings({{"Host", LoopAddr(5)}, {"Service", "Time"}, {"AutoStart", "1"}});
+        Child kalvex(KalvexExe());
+        HWND hDlg = kalvex.WaitDialog();
+        ASSERT_TRUE(hDlg != NULL);
+        EXPECT_TRUE(WaitFor([&] { return server.Accepted() == 1; }));
+        PostMessageA(hDlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(0, kalvex.ExitCode());
+        EXPECT_TRUE(server.WaitDone());
+        EXPECT_TRUE(server.PeerClosed() || server.PeerReset());
+    }
+}
+
+TEST(EndToEnd, SecondStartFindsTheFirstAndEndsWithZero)
+{
+    Child first(KalvexExe());
+    HWND hDlg = first.WaitDialog();
+    ASSERT_TRUE(hDlg != NULL);
+
+    // A first instance in plain view is left exactly where it is.
+    RECT before, after;
+    GetWindowRect(hDlg, &before);
+    {
+        Child second(KalvexExe());
+        EXPECT_EQ(0, second.ExitCode());
+    }
+    GetWindowRect(hDlg, &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_FALSE(IsIconic(hDlg));
+
+    // A minimized one is restored.
+    PostMessageA(hDlg, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(WaitFor([&] { return IsIconic(hDlg) != FALSE; }));
+    {
+        Child second(KalvexExe());
+        EXPECT_EQ(0, second.ExitCode());
+    }
+    EXPECT_TRUE(WaitFor([&] { return !IsIconic(hDlg); }, 3000));
+    GetWindowRect(hDlg, &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
+
+    // Neither second start opened a dialog of its own.
+    EXPECT_EQ(1u, KalvexDialogs().size());
+    EXPECT_TRUE(first.Running());
+    ExitThroughButton(hDlg);
+    EXPECT_EQ(0, first.ExitCode());
+}
+
+// What a user can see of a freshly opened dialog.
+static std::vector<std::string> Snapshot(HWND hDlg)
+{
+    std::vector<std::string> v = {WindowCaption(hDlg)};
+    for (int id : {IDC_HOST, IDC_INTERVAL, IDC_TIMEZONE, IDC_RESULTS, IDC_SENT, IDC_RECV,
+                   IDC_GOMIN, IDC_ALARM, IDC_STOPVAL, IDC_RATE})
+        v.push_back(ItemText(hDlg, id));
+    for (int id : {IDC_KALV, IDC_DAYTIME, IDC_TIME, IDC_AUTOSTART, IDC_AUTOSTOP})
+        v.push_back(std::to_string(IsDlgButtonChecked(hDlg, id)));
+    v.push_back(std::to_string(IsWindowEnabled(GetDlgItem(hDlg, IDC_START))));
+    v.push_back(std::to_string(IsIconic(hDlg)) + std::to_string(IsWindowVisible(hDlg)));
+    return v;
+}
+
+TEST(EndToEnd, CommandLineAndShowStateHaveNoEffect)
+{
+    SubFolder work("work");
+    std::vector<std::string> plain;
+    {
+        Child kalvex(KalvexExe(), "", work.path);
+        HWND hDlg = kalvex.WaitDialog();
+        ASSERT_TRUE(hDlg != NULL);
+        plain = Snapshot(hDlg);
+        ExitThroughButton(hDlg);
+        EXPECT_EQ(0, kalvex.ExitCode());
+    }
+    {
+        Child kalvex(KalvexExe(), "/autostart -time " + LoopAddr(6) + " KALVEX.INI kalvex.err",
+                     work.path, SW_SHOWMINNOACTIVE);
+        HWND hDlg = kalvex.WaitDialog();
+        ASSERT_TRUE(hDlg != NULL);
+        EXPECT_EQ(plain, Snapshot(hDlg));
+        PumpFor(1500);      // an automatic start would have probed by now
+        EXPECT_EQ("0", ItemText(hDlg, IDC_SENT));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(hDlg, IDC_START)));
+        ExitThroughButton(hDlg);
+        EXPECT_EQ(0, kalvex.ExitCode());
+    }
+    EXPECT_FALSE(FileExists(work.File("KALVEX.INI")));
+    EXPECT_FALSE(FileExists(work.File("kalvex.err")));
+    EXPECT_FALSE(FileExists(IniPath()));
+}

@@ -1,0 +1,599 @@
+// The main dialog from the program's own template, driven by messages:
+// opening, the commands, the timer cycle under a fake clock, and the routing
+// of socket notifications to the services against loopback servers.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "../app/seams.h"
+#include "../controller/meter.h"
+#include "../controller/pinger.h"
+#include "../controller/settings.h"
+#include "../probe/connect.h"
+#include "../probe/services.h"
+#include "../timesvc/timesvc.h"
+
+namespace {
+
+const DWORD kT0 = 1000000;      // the fake tick count at the first step
+
+// The main dialog, modeless so that the test can drive it.  Settings are
+// written before it opens; the host never leaves the loopback network.
+struct Dialog {
+    HWND h;
+    explicit Dialog(const std::string &host = LoopAddr(1))
+    {
+        WritePrivateProfileStringA("Default", "Host", host.c_str(), "KALVEX.INI");
+        WritePrivateProfileStringA("Default", "HostList", (host + ";").c_str(), "KALVEX.INI");
+        h = CreateDialogParamA(GetModuleHandleA(NULL), KX_DIALOG, NULL, Pinger, 0);
+        PumpFor(50);    // the pre-selected radio's posted command
+    }
+    ~Dialog()
+    {
+        if (IsWindow(h))
+            DestroyWindow(h);
+        ghDlg = NULL;
+    }
+    void Command(int id) { SendMessageA(h, WM_COMMAND, (WPARAM)id, 0); }
+    void SetText(int id, const std::string &s) { SetDlgItemTextA(h, id, s.c_str()); }
+    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(h, id)) != FALSE; }
+    bool Shown(int id) const { return (GetWindowLongA(GetDlgItem(h, id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    bool Checked(int id) const { return IsDlgButtonChecked(h, id) == BST_CHECKED; }
+    int HostCount() const { return (int)SendDlgItemMessageA(h, IDC_HOST, CB_GETCOUNT, 0, 0); }
+    std::string HostEntry(int i) const
+    {
+        char sz[600] = "";
+        SendDlgItemMessageA(h, IDC_HOST, CB_GETLBTEXT, (WPARAM)i, (LPARAM)sz);
+        return sz;
+    }
+    void SetHosts(const std::vector<std::string> &hosts)
+    {
+        SendDlgItemMessageA(h, IDC_HOST, CB_RESETCONTENT, 0, 0);
+        for (auto &s : hosts)
+            SendDlgItemMessageA(h, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)s.c_str());
+    }
+    void ChooseService(int id)
+    {
+        for (int r = IDC_KALV; r <= IDC_USERS; ++r)
+            CheckDlgButton(h, r, r == id ? BST_CHECKED : BST_UNCHECKED);
+    }
+
+    // Start with the test standing in for the one-second timer: each Step
+    // is one timer message at a fake moment, `s` seconds after kT0.
+    void Start()
+    {
+        fake::tick = kT0;
+        Command(IDC_START);
+        KillTimer(h, iTimer);
+        PumpFor(50);    // the step that Start posts
+    }
+    void Step(double s)
+    {
+        fake::tick = kT0 + (DWORD)(s * 1000);
+        SendMessageA(h, WM_TIMER, 0, 0);
+    }
+};
+
+// Kalv probes launched so far, letting each one run to its end: a probe to
+// an address where nothing listens is refused and frees the service.
+int LaunchedAfterStep(int &seen)
+{
+    bool launched = SentCount != seen;
+    seen = SentCount;
+    if (launched)
+        PumpUntil([] { return !PingFlag; });
+    return launched;
+}
+
+bool Connected(const Dialog &d)
+{
+    return ItemText(d.h, IDC_RESULTS) == "Socket Connected..";
+}
+
+} // namespace
+
+TEST(PingerOpen, InitialisesTitleAddressFieldsIconAndPlace)
+{
+    WSAStartup(0x0101, &WSAData);
+    hIcon = CopyIcon(LoadIconA(NULL, IDI_APPLICATION));
+    lstrcpynA(szMyIP, "stale", sizeof(szMyIP));
+    Dialog d;
+    ASSERT_TRUE(d.h);
+    EXPECT_EQ(d.h, ghDlg);
+    EXPECT_EQ(KX_TITLE, WindowCaption(d.h));
+    EXPECT_STREQ("Unknown", szMyIP);
+    EXPECT_EQ(std::string(WSAData.szDescription), ItemText(d.h, IDC_WSVERSION));
+    EXPECT_EQ((LRESULT)hIcon, SendMessageA(d.h, WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ("$0.00", ItemText(d.h, IDC_CHARGE));
+
+    RECT rc;
+    GetWindowRect(d.h, &rc);
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    EXPECT_EQ(((GetSystemMetrics(SM_CXSCREEN) - w) / 2 + 4) & ~7, rc.left);
+    EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - h) / 2, rc.top);
+    EXPECT_EQ(0, rc.left % 8);
+}
+
+TEST(PingerOpen, PreselectsTheSavedServiceAndShowsItsField)
+{
+    struct Case { const char *saved; int radio; };
+    const Case cases[] = {
+        {"time", IDC_TIME}, {"TIME", IDC_TIME}, {"Time", IDC_TIME},
+        {"daytime", IDC_DAYTIME}, {"DayTime", IDC_DAYTIME},
+        {"Kalv", IDC_KALV}, {"Quote", IDC_KALV}, {"Finger", IDC_KALV},
+        {"Users", IDC_KALV}, {"Day-Time", IDC_KALV}, {"Times", IDC_KALV}, {NULL, IDC_KALV},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.saved ? c.saved : "(no Service key)");
+        WritePrivateProfileStringA("Default", "Service", c.saved, "KALVEX.INI");
+        Dialog d;
+        for (int r = IDC_KALV; r <= IDC_USERS; ++r)
+            EXPECT_EQ(r == c.radio, d.Checked(r)) << r;
+        bool bTime = c.radio == IDC_TIME;
+        EXPECT_EQ(bTime, d.Shown(IDC_TIMEZONE));
+        EXPECT_EQ(bTime, d.Shown(IDC_TZLABEL));
+        EXPECT_FALSE(d.Shown(IDC_USER));
+        EXPECT_FALSE(d.Shown(IDC_USERLABEL));
+    }
+}
+
+TEST(PingerOpen, AutoStartProbesAtOnce)
+{
+    LoopServer srv(LoopAddr(1), KALV_PORT);
+    ASSERT_TRUE(srv.Listening());
+    WritePrivateProfileStringA("Default", "AutoStart", "1", "KALVEX.INI");
+    Dialog d(LoopAddr(1));
+    EXPECT_TRUE(PumpUntil([&] { return srv.Accepted() == 1; }, 3000));
+    EXPECT_FALSE(d.Enabled(IDC_START));
+    EXPECT_EQ(1, SentCount);
+}
+
+TEST(PingerCommands, ServiceChoiceShowsOnlyItsOwnField)
+{
+    Dialog d;
+    struct Case { int radio; bool tz, user; };
+    const Case cases[] = {
+        {IDC_FINGER, false, true}, {IDC_TIME, true, false}, {IDC_KALV, false, false},
+        {IDC_FINGER, false, true}, {IDC_DAYTIME, false, false}, {IDC_TIME, true, false},
+        {IDC_QUOTE, false, false}, {IDC_TIME, true, false}, {IDC_USERS, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.radio);
+        d.Command(c.radio);
+        EXPECT_EQ(c.tz, d.Shown(IDC_TIMEZONE));
+        EXPECT_EQ(c.tz, d.Shown(IDC_TZLABEL));
+        EXPECT_EQ(c.user, d.Shown(IDC_USER));
+        EXPECT_EQ(c.user, d.Shown(IDC_USERLABEL));
+    }
+    // A real click on a radio button does the same.
+    SendDlgItemMessageA(d.h, IDC_TIME, BM_CLICK, 0, 0);
+    PumpFor(20);
+    EXPECT_TRUE(d.Checked(IDC_TIME));
+    EXPECT_TRUE(d.Shown(IDC_TIMEZONE));
+}
+
+TEST(PingerCommands, AddHostTakesTheTextAsItIs)
+{
+    Dialog d;
+    d.SetHosts({});
+    d.SetText(IDC_HOST, "b.example");
+    d.Command(IDC_ADDHOST);
+    d.Command(IDC_ADDHOST);
+    d.SetText(IDC_HOST, "");
+    d.Command(IDC_ADDHOST);
+    ASSERT_EQ(3, d.HostCount());
+    EXPECT_EQ("", d.HostEntry(0));              // the list stays sorted
+    EXPECT_EQ("b.example", d.HostEntry(1));
+    EXPECT_EQ("b.example", d.HostEntry(2));
+}
+
+TEST(PingerCommands, RemoveHostUsesTheListsOwnSearchAndSelectsTheFirst)
+{
+    Dialog d;
+    d.SetHosts({"alpha.example", "alpine.example", "beta.example"});
+
+    d.SetText(IDC_HOST, "zeta.example");        // no match: nothing goes
+    d.Command(IDC_REMOVEHOST);
+    EXPECT_EQ(3, d.HostCount());
+    EXPECT_EQ("alpha.example", ItemText(d.h, IDC_HOST));
+
+    // A prefix in any case, searched from the second entry on.
+    d.SetText(IDC_HOST, "AL");
+    d.Command(IDC_REMOVEHOST);
+    ASSERT_EQ(2, d.HostCount());
+    EXPECT_EQ("alpha.example", d.HostEntry(0));
+    EXPECT_EQ("beta.example", d.HostEntry(1));
+    EXPECT_EQ("alpha.example", ItemText(d.h, IDC_HOST));
+
+    // The search wraps round to the first entry last.
+    d.SetText(IDC_HOST, "Alpha.Example");
+    d.Command(IDC_REMOVEHOST);
+    ASSERT_EQ(1, d.HostCount());
+    EXPECT_EQ("beta.example", d.HostEntry(0));
+    EXPECT_EQ("beta.example", ItemText(d.h, IDC_HOST));
+}
+
+TEST(PingerCommands, HelpOpensTheContents)
+{
+    Dialog d;
+    d.Command(IDC_HELPBTN);
+    ASSERT_EQ(1u, fake::helpCalls.size());
+    EXPECT_EQ("KALVEX.HLP", fake::helpCalls[0].file);
+    EXPECT_EQ((UINT)HELP_CONTENTS, fake::helpCalls[0].command);
+}
+
+TEST(PingerCommands, EnterEscapeAndUnknownCommandsDoNothing)
+{
+    Dialog d;
+    EXPECT_FALSE(Pinger(d.h, WM_COMMAND, IDOK, 0));
+    EXPECT_FALSE(Pinger(d.h, WM_COMMAND, IDCANCEL, 0));
+    EXPECT_FALSE(Pinger(d.h, WM_COMMAND, MAKEWPARAM(IDC_HOST, CBN_EDITCHANGE), 0));
+    EXPECT_FALSE(Pinger(d.h, WM_COMMAND, 999, 0));
+    HWND hEdit = GetDlgItem(d.h, IDC_INTERVAL);
+    SetFocus(hEdit);
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        PostMessageA(hEdit, WM_KEYDOWN, key, 0);
+        PostMessageA(hEdit, WM_KEYUP, key, 0);
+    }
+    PumpFor(100);
+    EXPECT_TRUE(IsWindowVisible(d.h));
+    EXPECT_TRUE(d.Enabled(IDC_START));
+    EXPECT_TRUE(fake::helpCalls.empty());
+    EXPECT_EQ(0, fake::beeps);
+    EXPECT_FALSE(Pinger(d.h, WM_USER + 77, 0, 0));
+}
+
+TEST(PingerRun, StartLocksTheServiceChoiceAndStopFreesIt)
+{
+    Dialog d(LoopAddr(1));
+    const int locked[] = {IDC_START, IDC_KALV, IDC_DAYTIME, IDC_TIME, IDC_QUOTE, IDC_FINGER, IDC_USERS};
+    const int unlocked[] = {IDC_STOP, IDC_EXIT, IDC_HELPBTN, IDC_HOST, IDC_INTERVAL, IDC_TIMEZONE, IDC_AUTOSTART};
+
+    EXPECT_TRUE(Pinger(d.h, WM_COMMAND, IDC_STOP, 0));      // before any Start: no beep
+    EXPECT_EQ(0, fake::beeps);
+
+    EXPECT_TRUE(Pinger(d.h, WM_COMMAND, IDC_START, 0));
+    for (int id : locked)
+        EXPECT_FALSE(d.Enabled(id)) << id;
+    for (int id : unlocked)
+        EXPECT_TRUE(d.Enabled(id)) << id;
+
+    ShowWindow(d.h, SW_MINIMIZE);
+    EXPECT_TRUE(Pinger(d.h, WM_COMMAND, IDC_STOP, 0));
+    EXPECT_EQ(1, fake::beeps);
+    EXPECT_FALSE(IsIconic(d.h));
+    for (int id : locked)
+        EXPECT_TRUE(d.Enabled(id)) << id;
+    EXPECT_FALSE(d.Shown(IDC_QUOTE));           // enabled, but still never seen
+
+    d.Command(IDC_STOP);                        // every later Stop beeps too
+    EXPECT_EQ(2, fake::beeps);
+}
+
+TEST(PingerRun, StartTakesTheIntervalWithAFloorOfTwenty)
+{
+    Dialog d(LoopAddr(1));
+    const struct { const char *typed; int secs; } cases[] = {
+        {"75s", 75}, {" +90", 90}, {"19", 20}, {"abc", 20}, {"-60", 20}, {"20", 20},
+        {"99999999999999999", 2147483647},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        d.SetText(IDC_INTERVAL, c.typed);
+        d.Command(IDC_START);
+        EXPECT_EQ(c.secs, iTimeVal);
+        d.Command(IDC_STOP);
+    }
+}
+
+TEST(PingerRun, TimerRunsOnItsOwnUntilStop)
+{
+    Dialog d(LoopAddr(1));      // nothing listens: each probe is refused
+    fake::tick = kT0;
+    d.Command(IDC_START);
+    EXPECT_TRUE(PumpUntil([] { return SentCount == 1; }, 500));   // the posted step
+    PumpUntil([] { return !PingFlag; });
+    fake::tick = kT0 + 1000;
+    EXPECT_TRUE(PumpUntil([] { return SentCount == 2; }, 3000));  // a real timer step
+    PumpUntil([] { return !PingFlag; });
+    d.Command(IDC_STOP);
+    fake::tick = kT0 + 200000;
+    PumpFor(1500);
+    EXPECT_EQ(2, SentCount);
+}
+
+TEST(PingerRun, FirstRunFollowsTheJitteredSchedule)
+{
+    Dialog d(LoopAddr(1));
+    d.SetText(IDC_INTERVAL, "60");
+    std::vector<int> launches;
+    int seen = 0;
+    d.Start();
+    if (LaunchedAfterStep(seen))
+        launches.push_back(0);
+    for (int s = 1; s < 754; ++s) {
+        d.Step(s);
+        if (LaunchedAfterStep(seen))
+            launches.push_back(s);
+    }
+    const std::vector<int> expected = {0, 1, 60, 133, 190, 251, 306, 366, 411, 472, 522, 586, 646, 707};
+    EXPECT_EQ(expected, launches);
+    d.Step(754);
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+}
+
+TEST(PingerRun, LateStepsPushTheScheduleBack)
+{
+    Dialog d(LoopAddr(1));
+    d.SetText(IDC_INTERVAL, "60");
+    int seen = 0;
+    d.Start();
+    LaunchedAfterStep(seen);
+    d.Step(1);
+    LaunchedAfterStep(seen);
+    d.Step(59.9);
+    EXPECT_EQ(0, LaunchedAfterStep(seen));
+    d.Step(60.5);               // due since 60 s; the next is 73 s from now
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+    d.Step(133.4);
+    EXPECT_EQ(0, LaunchedAfterStep(seen));
+    d.Step(133.5);
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+}
+
+TEST(PingerRun, StartAfterStopKeepsTheScheduledTime)
+{
+    Dialog d(LoopAddr(1));
+    d.SetText(IDC_INTERVAL, "60");
+    int seen = 0;
+    d.Start();
+    LaunchedAfterStep(seen);
+    d.Step(1);
+    LaunchedAfterStep(seen);
+    d.Step(10);
+    d.Command(IDC_STOP);
+
+    fake::tick = kT0 + 20000;   // due again at 60 s, scheduled before the Stop
+    d.Command(IDC_START);
+    KillTimer(d.h, iTimer);
+    PumpFor(50);
+    seen = SentCount;           // Start cleared the count
+    EXPECT_EQ(0, seen);
+    for (int s = 21; s < 60; ++s) {
+        d.Step(s);
+        EXPECT_EQ(0, LaunchedAfterStep(seen)) << s;
+    }
+    d.Step(60);
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+    d.Command(IDC_STOP);
+
+    fake::tick = kT0 + 300000;  // past the due time of 133 s: probes at once
+    d.Command(IDC_START);
+    KillTimer(d.h, iTimer);
+    PumpFor(50);
+    EXPECT_EQ(1, SentCount);
+}
+
+TEST(PingerRun, BusyServiceIsSkippedWhileTheScheduleGoesOn)
+{
+    ServerScript silent;
+    silent.holdMs = 10000;
+    LoopServer srv(LoopAddr(2), DAYTIME_PORT, silent, 2);
+    ASSERT_TRUE(srv.Listening());
+    Dialog d(LoopAddr(2));
+    d.ChooseService(IDC_DAYTIME);
+    d.SetText(IDC_INTERVAL, "60");
+    d.Start();
+    ASSERT_EQ(1, SentCount);
+    ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
+
+    iErrorCount = 2;            // neither counted up nor cleared by a skip
+    d.Step(1);
+    EXPECT_EQ(2, rIndex);
+    EXPECT_EQ(kT0 + 1000 + 59000, NextTickCount);
+    d.Step(60);
+    EXPECT_EQ(3, rIndex);
+    EXPECT_EQ(0, adding);
+    EXPECT_EQ(kT0 + 60000 + 73000, NextTickCount);
+    PumpFor(100);
+    EXPECT_EQ(1, SentCount);
+    EXPECT_EQ(2, iErrorCount);
+    EXPECT_EQ(1, srv.Accepted());
+    EXPECT_EQ(1, DayTimeFlag);
+
+    d.Command(IDC_STOP);        // Stop closes the busy service
+    EXPECT_EQ(0, DayTimeFlag);
+    EXPECT_TRUE(PumpUntil([&] { return srv.PeerClosed() || srv.PeerReset(); }));
+}
+
+TEST(PingerRun, HostTypedDuringARunIsUsedFromTheNextDueStep)
+{
+    LoopServer first(LoopAddr(3), KALV_PORT, ServerScript(), 3);
+    LoopServer second(LoopAddr(4), KALV_PORT, ServerScript(), 3);
+    ASSERT_TRUE(first.Listening() && second.Listening());
+    Dialog d(LoopAddr(3));
+    d.SetText(IDC_INTERVAL, "60");
+    int seen = 0;
+    d.Start();
+    LaunchedAfterStep(seen);
+    EXPECT_TRUE(PumpUntil([&] { return first.Accepted() == 1; }));
+
+    d.SetText(IDC_HOST, LoopAddr(4));
+    d.Step(0.5);                // not due: nothing goes anywhere
+    d.Step(1);
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+    d.Step(60);
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+    EXPECT_TRUE(PumpUntil([&] { return second.Accepted() == 2; }));
+    EXPECT_EQ(1, first.Accepted());
+    EXPECT_EQ(LoopAddr(4), ItemText(d.h, IDC_HOST));
+    ASSERT_EQ(1, d.HostCount());                // the list is not stepped through
+    EXPECT_EQ(LoopAddr(3), d.HostEntry(0));
+}
+
+TEST(PingerRoute, KalvIsClosedAtConnectWhetherItSucceededOrNot)
+{
+    LoopServer srv(LoopAddr(5), KALV_PORT);
+    ASSERT_TRUE(srv.Listening());
+    Dialog d(LoopAddr(5));
+    int seen = 0;
+    d.Start();
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+    EXPECT_EQ(0, PingFlag);
+    EXPECT_TRUE(srv.WaitDone());
+    EXPECT_TRUE(srv.PeerClosed() || srv.PeerReset());
+    EXPECT_EQ(0u, WindowCaption(d.h).find(KX_TITLE " online for "));
+
+    d.SetText(IDC_HOST, LoopAddr(6));           // nothing listens there
+    d.Step(1);
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+    EXPECT_EQ(0, PingFlag);
+    EXPECT_NE(std::string::npos, ItemText(d.h, IDC_RESULTS).find("Couldn't connect socket."));
+
+    // Kalv takes no part in reads and closes.
+    PingFlag = 1;
+    SendMessageA(d.h, WM_SOCKET_EVENT, 0, WSAMAKESELECTREPLY(FD_READ, 0));
+    SendMessageA(d.h, WM_SOCKET_EVENT, 0, WSAMAKESELECTREPLY(FD_CLOSE, 0));
+    EXPECT_EQ(1, PingFlag);
+    PingFlag = 0;
+}
+
+TEST(PingerRoute, ReadRunsTheBusyServicesReadThenClose)
+{
+    ServerScript daytime;
+    daytime.first = "Sat Dec  7 12:00:00 2024\r\n";
+    LoopServer srv(LoopAddr(7), DAYTIME_PORT, daytime);
+    ASSERT_TRUE(srv.Listening());
+    Dialog d(LoopAddr(7));
+    d.ChooseService(IDC_DAYTIME);
+    d.Start();
+    ASSERT_EQ(1, SentCount);
+    EXPECT_TRUE(PumpUntil([] { return DayTimeFlag == 0; }));
+    EXPECT_EQ("Time from " + LoopAddr(7) + ": " + daytime.first, ItemText(d.h, IDC_RESULTS));
+    EXPECT_EQ(1, RecvCount);
+    EXPECT_TRUE(srv.WaitDone());
+}
+
+TEST(PingerRoute, WriteSendsTheFingerRequestBeforeTheRead)
+{
+    ServerScript finger;
+    finger.readRequest = true;
+    finger.first = "Login: alice\r\n";
+    LoopServer srv(LoopAddr(11), FINGER_PORT, finger);
+    ASSERT_TRUE(srv.Listening());
+    Dialog d(LoopAddr(11));
+    d.ChooseService(IDC_FINGER);    // hidden from the user, handled alike
+    d.SetText(IDC_USER, "alice");
+    d.Start();
+    EXPECT_TRUE(PumpUntil([] { return FingerFlag == 0; }));
+    EXPECT_TRUE(srv.WaitDone());
+    EXPECT_EQ("alice\r\n", srv.Received());
+    EXPECT_EQ("Fingered " + LoopAddr(11) + ", got " + finger.first, ItemText(d.h, IDC_RESULTS));
+    EXPECT_EQ(2, SentCount);        // the probe and its request
+}
+
+TEST(PingerRoute, TimeAnswerSetsTheClockThroughTheDialog)
+{
+    ServerScript answer;
+    answer.first = std::string("\xE9\x5B\x3B\x80", 4);   // some moment in 2024
+    LoopServer srv(LoopAddr(8), TIME_PORT, answer);
+    ASSERT_TRUE(srv.Listening());
+    Dialog d(LoopAddr(8));
+    d.ChooseService(IDC_TIME);
+    d.Start();
+    ASSERT_EQ(1, SentCount);
+    EXPECT_TRUE(PumpUntil([] { return TimeFlag == 0; }));
+    EXPECT_EQ(1u, fake::clockSets.size());
+    EXPECT_EQ(0u, ItemText(d.h, IDC_RESULTS).find("Time from " + LoopAddr(8)));
+}
+
+TEST(PingerRoute, CloseEventClosesTheBusyService)
+{
+    ServerScript silent;
+    silent.holdMs = 10000;
+    LoopServer srv(LoopAddr(9), DAYTIME_PORT, silent);
+    ASSERT_TRUE(srv.Listening());
+    Dialog d(LoopAddr(9));
+    d.ChooseService(IDC_DAYTIME);
+    d.Start();
+    ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
+    SendMessageA(d.h, WM_SOCKET_EVENT, (WPARAM)ts, WSAMAKESELECTREPLY(FD_CLOSE, 0));
+    EXPECT_EQ(0, DayTimeFlag);
+    EXPECT_TRUE(PumpUntil([&] { return srv.PeerClosed() || srv.PeerReset(); }));
+}
+
+TEST(PingerExit, ExitClosesHelpIconAndBusyServices)
+{
+    ServerScript silent;
+    silent.holdMs = 10000;
+    LoopServer srv(LoopAddr(10), TIME_PORT, silent);
+    ASSERT_TRUE(srv.Listening());
+    HICON hOld = hIcon = CopyIcon(LoadIconA(NULL, IDI_APPLICATION));
+    Dialog d(LoopAddr(10));
+    d.ChooseService(IDC_TIME);
+    d.Start();
+    ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
+    ASSERT_EQ(1, TimeFlag);
+
+    EXPECT_TRUE(Pinger(d.h, WM_COMMAND, IDC_EXIT, 0));
+    EXPECT_EQ(0, TimeFlag);
+    EXPECT_TRUE(PumpUntil([&] { return srv.PeerClosed() || srv.PeerReset(); }));
+    ASSERT_EQ(1u, fake::helpCalls.size());
+    EXPECT_EQ("KALVEX.HLP", fake::helpCalls[0].file);
+    EXPECT_EQ((UINT)HELP_QUIT, fake::helpCalls[0].command);
+    ICONINFO ii;
+    EXPECT_FALSE(GetIconInfo(hOld, &ii));
+    EXPECT_FALSE(IsWindowVisible(d.h));
+}
+
+TEST(PingerExit, StopAndExitCloseEveryBusyService)
+{
+    Dialog d;
+    int *flags[] = {&PingFlag, &FingerFlag, &DayTimeFlag, &TimeFlag, &QuoteFlag, &UserFlag};
+    for (int *f : flags)
+        *f = 1;
+    d.Command(IDC_STOP);
+    for (int *f : flags)
+        EXPECT_EQ(0, *f);
+    for (int *f : flags)
+        *f = 1;
+    d.Command(IDC_EXIT);
+    for (int *f : flags)
+        EXPECT_EQ(0, *f);
+}
+
+namespace {
+int stage;
+bool upAfterEscape;
+VOID CALLBACK DriveModal(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (!ghDlg)
+        return;
+    HWND hEdit = GetDlgItem(ghDlg, IDC_INTERVAL);
+    switch (stage++) {
+    case 0:
+        SetFocus(hEdit);
+        PostMessageA(hEdit, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(hEdit, WM_KEYDOWN, VK_RETURN, 0);
+        PostMessageA(ghDlg, WM_COMMAND, IDCANCEL, 0);
+        break;
+    case 1:
+        upAfterEscape = IsWindowVisible(ghDlg) != FALSE;
+        PostMessageA(ghDlg, WM_CLOSE, 0, 0);
+        KillTimer(NULL, id);
+        break;
+    }
+}
+} // namespace
+
+TEST(PingerExit, ClosingTheModalDialogEndsItWithOne)
+{
+    SetTimer(NULL, 0, 100, DriveModal);
+    INT_PTR r = DialogBoxParamA(GetModuleHandleA(NULL), KX_DIALOG, NULL, Pinger, 0);
+    EXPECT_EQ(1, r);
+    EXPECT_TRUE(upAfterEscape);
+    ASSERT_EQ(1u, fake::helpCalls.size());
+    EXPECT_EQ((UINT)HELP_QUIT, fake::helpCalls[0].command);
+}

@@ -1,0 +1,261 @@
+// Start-up run inside the test process: WinMain with a sockets start-up that
+// the test decides, a watcher thread that answers the windows it opens, and
+// a hook that records in which order they came and went.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../app/seams.h"
+#include "harness.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
+
+namespace {
+
+int iStartups;                      // calls of the sockets start-up seam
+WORD wAskedVersion;
+int iStartupAnswer;                 // what the seam answers
+std::vector<std::string> events;    // top-level windows created and destroyed
+
+int PASCAL FakeStartup(WORD wVersion, LPWSADATA lpData)
+{
+    ++iStartups;
+    wAskedVersion = wVersion;
+    if (iStartupAnswer != 0)
+        return iStartupAnswer;
+    return WSAStartup(wVersion, lpData);
+}
+
+std::string ClassOf(HWND hWnd)
+{
+    char sz[64] = "";
+    GetClassNameA(hWnd, sz, sizeof(sz));
+    return sz;
+}
+
+LRESULT CALLBACK RecordWindows(int code, WPARAM wParam, LPARAM lParam)
+{
+    HWND hWnd = (HWND)wParam;
+    if ((code == HCBT_CREATEWND || code == HCBT_DESTROYWND) &&
+        !(GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD)) {
+        std::string cls = ClassOf(hWnd);
+        if (cls == "#32770" || cls == "BorDlg_Gray")
+            events.push_back((code == HCBT_CREATEWND ? "open " : "close ") + cls);
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+// Answers, from a thread of its own, what WinMain puts on the screen: OK for
+// a message box, Exit for the main dialog.
+struct Watcher {
+    DWORD tid = GetCurrentThreadId();
+    HANDLE hThread = NULL;
+    volatile LONG stop = 0;
+    std::string boxCaption, boxText, versionField;
+    bool boxOwned = false, dialogSeen = false;
+    bool forced = false;            // the dialog ignored Exit and was ended by force
+    DWORD exitPosted = 0;
+
+    Watcher() { hThread = CreateThread(NULL, 0, Run, this, 0, NULL); }
+    ~Watcher() { Join(); }
+    void Join()
+    {
+        if (!hThread)
+            return;
+        InterlockedExchange(&stop, 1);
+        WaitForSingleObject(hThread, 10000);
+        CloseHandle(hThread);
+        hThread = NULL;
+    }
+    static DWORD WINAPI Run(LPVOID p)
+    {
+        auto *self = static_cast<Watcher *>(p);
+        while (!self->stop) {
+            EnumThreadWindows(self->tid, Answer, (LPARAM)self);
+            // A dialog that does not end on Exit would hold the test until
+            // its time runs out: end its loop and let the test say why.
+            if (self->exitPosted && !self->forced && GetTickCount() - self->exitPosted > 10000) {
+                self->forced = true;
+                PostThreadMessageA(self->tid, WM_QUIT, 0, 0);
+            }
+            Sleep(20);
+        }
+        return 0;
+    }
+    static BOOL CALLBACK Answer(HWND hWnd, LPARAM lParam)
+    {
+        auto *self = reinterpret_cast<Watcher *>(lParam);
+        if (!IsWindowVisible(hWnd))
+            return TRUE;
+        std::string cls = ClassOf(hWnd);
+        if (cls == "#32770" && self->boxText.empty()) {
+            self->boxCaption = WindowCaption(hWnd);
+            self->boxText = ItemText(hWnd, 0xFFFF);
+            self->boxOwned = GetWindow(hWnd, GW_OWNER) != NULL;
+            PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
+        } else if (cls == "BorDlg_Gray" && GetDlgItem(hWnd, IDC_RESULTS) && !self->dialogSeen) {
+            self->dialogSeen = true;
+            self->versionField = ItemText(hWnd, IDC_WSVERSION);
+            self->exitPosted = GetTickCount();
+            PostMessageA(hWnd, WM_COMMAND, IDC_EXIT, 0);
+        }
+        return TRUE;
+    }
+};
+
+struct Hook {
+    HHOOK h = SetWindowsHookExA(WH_CBT, RecordWindows, NULL, GetCurrentThreadId());
+    ~Hook() { UnhookWindowsHookEx(h); }
+};
+
+// Whether the sockets layer is up, without changing how often it was started.
+bool SocketsUp()
+{
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    if (s == INVALID_SOCKET)
+        return false;
+    closesocket(s);
+    return true;
+}
+
+int RunWinMain(const char *args = "", int show = SW_SHOWDEFAULT)
+{
+    char line[128];
+    lstrcpynA(line, args, sizeof(line));
+    return WinMain(GetModuleHandleA(NULL), NULL, line, show);
+}
+
+// A window that looks to start-up like a dialog of some program, logging
+// what is done to it.
+struct Lookalike {
+    HWND hWnd;
+    static std::vector<UINT> touched;
+    Lookalike(const char *cls, const char *caption, bool minimized)
+    {
+        hWnd = CreateWindowA(cls, caption, WS_OVERLAPPEDWINDOW, 40, 50, 300, 200, NULL, NULL,
+                             GetModuleHandleA(NULL), NULL);
+        ShowWindow(hWnd, minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
+        SetPropA(hWnd, "old", (HANDLE)GetWindowLongPtrA(hWnd, GWLP_WNDPROC));
+        SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)Spy);
+    }
+    ~Lookalike() { DestroyWindow(hWnd); }
+    static LRESULT CALLBACK Spy(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_WINDOWPOSCHANGING || msg == WM_SHOWWINDOW || msg == WM_ACTIVATE ||
+            msg == WM_SYSCOMMAND)
+            touched.push_back(msg);
+        return CallWindowProcA((WNDPROC)GetPropA(h, "old"), h, msg, wParam, lParam);
+    }
+};
+std::vector<UINT> Lookalike::touched;
+
+}  // namespace
+
+TEST(WinMain, FailedSocketsStartShowsItsBoxBeforeTheDialogAndCleansUpOnce)
+{
+    pfnWSAStartup = FakeStartup;
+    iStartupAnswer = WSAVERNOTSUPPORTED;
+    // One start-up more than the test program's own, so that a single
+    // clean-up leaves the layer up and a second one would not.
+    WSADATA wsa;
+    ASSERT_EQ(0, WSAStartup(0x0101, &wsa));
+
+    int rc;
+    Watcher watcher;
+    {
+        Hook hook;
+        rc = RunWinMain();
+    }
+    watcher.Join();
+
+    EXPECT_EQ(0, rc);
+    EXPECT_FALSE(watcher.forced);
+    EXPECT_EQ(1, iStartups);
+    EXPECT_EQ(0x0101, wAskedVersion);
+    EXPECT_EQ("WSAStartup Error = 10092", watcher.boxText);
+    EXPECT_EQ("Error", watcher.boxCaption);
+    EXPECT_FALSE(watcher.boxOwned);
+    std::vector<std::string> expected = {"open #32770", "close #32770", "open BorDlg_Gray",
+                                         "close BorDlg_Gray"};
+    EXPECT_EQ(expected, events);
+    // The failed start-up filled in nothing, so the dialog shows nothing.
+    EXPECT_TRUE(watcher.dialogSeen);
+    EXPECT_EQ("", watcher.versionField);
+
+    EXPECT_TRUE(SocketsUp());           // not cleaned up twice
+    WSACleanup();
+    EXPECT_FALSE(SocketsUp());          // but once
+    EXPECT_EQ(WSANOTINITIALISED, WSAGetLastError());
+    WSAStartup(0x0101, &wsa);
+}
+
+TEST(WinMain, StartsSocketsOpensTheDialogAndIgnoresItsArguments)
+{
+    pfnWSAStartup = FakeStartup;
+    int rc;
+    Watcher watcher;
+    {
+        Hook hook;
+        rc = RunWinMain("/autostart -host 127.0.0.1", SW_HIDE);
+    }
+    watcher.Join();
+    EXPECT_EQ(0, rc);
+    EXPECT_FALSE(watcher.forced);
+    EXPECT_EQ(1, iStartups);
+    EXPECT_TRUE(watcher.boxText.empty());
+    EXPECT_TRUE(watcher.dialogSeen);        // shown although asked to hide
+    std::vector<std::string> expected = {"open BorDlg_Gray", "close BorDlg_Gray"};
+    EXPECT_EQ(expected, events);
+    EXPECT_FALSE(watcher.versionField.empty());     // the layer's own description
+    EXPECT_FALSE(FileExists(IniPath()));    // no automatic start, so nothing saved
+}
+
+TEST(WinMain, RunningInstanceIsRestoredAndNothingElseStarts)
+{
+    pfnWSAStartup = FakeStartup;
+    Hook hook;
+
+    // The captions the dialog has while it is being set up, before its
+    // first connection, and after one.
+    for (const char *caption : {"Kalvex", KX_TITLE, KX_TITLE " online for 00:01:02; @IP 127.0.0.1"}) {
+        Lookalike running("BorDlg_Gray", caption, true);
+        ASSERT_TRUE(IsIconic(running.hWnd));
+        EXPECT_EQ(0, RunWinMain());
+        EXPECT_FALSE(IsIconic(running.hWnd)) << caption;
+    }
+    EXPECT_EQ(0, iStartups);
+
+    // Found in plain view: left as it is.
+    Lookalike running("BorDlg_Gray", KX_TITLE, false);
+    RECT before, after;
+    GetWindowRect(running.hWnd, &before);
+    Lookalike::touched.clear();
+    EXPECT_EQ(0, RunWinMain());
+    GetWindowRect(running.hWnd, &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_TRUE(Lookalike::touched.empty());
+    EXPECT_EQ(0, iStartups);
+
+    // No start opened a window: all there was were the look-alikes.
+    for (const std::string &e : events)
+        EXPECT_TRUE(e == "open BorDlg_Gray" || e == "close BorDlg_Gray") << e;
+    EXPECT_EQ(7u, events.size());      // four opened, three closed so far
+}
+
+TEST(WinMain, OnlyTheProgramsOwnDialogCountsAsRunning)
+{
+    pfnWSAStartup = FakeStartup;
+    // Gray dialogs of other titles, and our title on another class.
+    Lookalike help("BorDlg_Gray", KX_TITLE " Help", true);
+    Lookalike other("BorDlg_Gray", KX_TITLE "0", true);
+    Lookalike plain("STATIC", KX_TITLE, true);
+
+    Watcher watcher;
+    EXPECT_EQ(0, RunWinMain());
+    watcher.Join();
+    EXPECT_TRUE(watcher.dialogSeen);
+    EXPECT_FALSE(watcher.forced);
+    EXPECT_EQ(1, iStartups);
+    EXPECT_TRUE(IsIconic(help.hWnd) && IsIconic(other.hWnd) && IsIconic(plain.hWnd));
+}
