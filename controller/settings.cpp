@@ -49,14 +49,62 @@ int iDecimal(LPCSTR lps)
     return llValue > INT_MAX ? INT_MAX : (int)llValue;
 }
 
+/* Where the settings live: the bare name, that is the Windows folder, as
+ * they always have.  A program run without administrator rights on current
+ * Windows may not write there, and its settings would silently never be
+ * saved; it keeps them in the user's application-data folder instead, and
+ * takes a copy of the Windows folder's file along the first time. */
+static char szIniFile[MAX_PATH];    /* chosen at the first use, kept for the run */
+
+static BOOL bWindowsFolderTakesIni(void)
+{
+    char szPath[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(szPath, MAX_PATH);
+    if (n == 0 || n + sizeof("\\" KX_INIFILE) > MAX_PATH)
+        return FALSE;
+    lstrcatA(szPath, "\\" KX_INIFILE);
+    HANDLE h = CreateFileA(szPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL bExisted = GetLastError() == ERROR_ALREADY_EXISTS;
+    CloseHandle(h);
+    if (!bExisted)
+        DeleteFileA(szPath);        /* only asked; a missing file means defaults */
+    return TRUE;
+}
+
+LPCSTR lpsIniFile(void)
+{
+    if (szIniFile[0])
+        return szIniFile;
+    char szDir[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("APPDATA", szDir, MAX_PATH);
+    if (bWindowsFolderTakesIni() || n == 0 || n + sizeof("\\Kalvex32\\" KX_INIFILE) > MAX_PATH) {
+        lstrcpynA(szIniFile, KX_INIFILE, sizeof(szIniFile));
+        return szIniFile;
+    }
+    lstrcatA(szDir, "\\Kalvex32");
+    CreateDirectoryA(szDir, NULL);
+    wsprintfA(szIniFile, "%s\\%s", szDir, KX_INIFILE);
+
+    char szOld[MAX_PATH];
+    UINT w = GetWindowsDirectoryA(szOld, MAX_PATH);
+    if (w != 0 && w + sizeof("\\" KX_INIFILE) <= MAX_PATH) {
+        lstrcatA(szOld, "\\" KX_INIFILE);
+        CopyFileA(szOld, szIniFile, TRUE);  /* never over the user's own */
+    }
+    return szIniFile;
+}
+
 static void vReadText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nSize)
 {
-    GetPrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsDefault, lpsBuf, nSize, KX_INIFILE);
+    GetPrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsDefault, lpsBuf, nSize, lpsIniFile());
 }
 
 static void vWriteText(LPCSTR lpsKey, LPCSTR lpsValue)
 {
-    WritePrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsValue, KX_INIFILE);
+    WritePrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsValue, lpsIniFile());
 }
 
 /* A field as typed, at most the buffer's length less one, saved under lpsKey. */
@@ -109,13 +157,13 @@ static void vFillHostList(HWND hDlg, DWORD dwLength)
 
 void vReadSettings(HWND hDlg)
 {
-    iErrMax = (int)GetPrivateProfileIntA(SEC_SPECIAL, "StopErrorCount", 3, KX_INIFILE);
+    iErrMax = (int)GetPrivateProfileIntA(SEC_SPECIAL, "StopErrorCount", 3, lpsIniFile());
 
     vReadText("Host", KX_DEFAULT_HOST, szBuffer, sizeof(szBuffer));
     SetDlgItemTextA(hDlg, IDC_HOST, szBuffer);
 
     DWORD dwLength = GetPrivateProfileStringA(SEC_DEFAULT, "HostList", KX_DEFAULT_HOSTLIST,
-                                              szDest, sizeof(szDest), KX_INIFILE);
+                                              szDest, sizeof(szDest), lpsIniFile());
     vFillHostList(hDlg, dwLength);
 
     vReadText("Interval", "60", szTime, sizeof(szTime));
@@ -139,9 +187,9 @@ void vReadSettings(HWND hDlg)
 
     /* Read with other capitals than they are written with; the profile
      * calls match keys without regard to case. */
-    bAutoStart = (int)GetPrivateProfileIntA(SEC_DEFAULT, "AutoStart", 0, KX_INIFILE);
+    bAutoStart = (int)GetPrivateProfileIntA(SEC_DEFAULT, "AutoStart", 0, lpsIniFile());
     CheckDlgButton(hDlg, IDC_AUTOSTART, bAutoStart ? BST_CHECKED : BST_UNCHECKED);
-    bAutoStop = (int)GetPrivateProfileIntA(SEC_DEFAULT, "AutoStop", 0, KX_INIFILE);
+    bAutoStop = (int)GetPrivateProfileIntA(SEC_DEFAULT, "AutoStop", 0, lpsIniFile());
     CheckDlgButton(hDlg, IDC_AUTOSTOP, bAutoStop ? BST_CHECKED : BST_UNCHECKED);
 
     vReadText("Stop Value", "0", szStop, sizeof(szStop));

@@ -13,6 +13,9 @@
 extern int bAutoStart;
 extern char szService[25];
 
+/* The settings file's name as handed to the profile calls. */
+LPCSTR lpsIniFile(void);
+
 void vReadSettings(HWND hDlg);
 void vWriteSettings(HWND hDlg);
 

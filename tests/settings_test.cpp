@@ -223,3 +223,38 @@ TEST(Settings, DecimalValuesFollowTheUsualConversion)
     for (auto &c : cases)
         EXPECT_EQ(c.second, iDecimal(c.first)) << c.first;
 }
+
+// Where the Windows folder is closed to the program (on current Windows, a
+// program not run as administrator), the settings are kept per user instead
+// of being silently lost.
+TEST(Settings, ClosedWindowsFolderKeepsTheSettingsPerUser)
+{
+    ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), NULL));     // nothing can write that name
+    char szAppData[MAX_PATH];
+    ASSERT_NE(0u, GetEnvironmentVariableA("APPDATA", szAppData, MAX_PATH));
+    std::string userIni = std::string(szAppData) + "\\Kalvex32\\KALVEX.INI";
+    DeleteFileA(userIni.c_str());
+
+    {
+        KalvexDialog d;
+        vReadSettings(d.hDlg);
+        EXPECT_EQ("60", d.Text(IDC_INTERVAL));
+        d.Set(IDC_INTERVAL, "45");
+        d.Choose(IDC_TIME);
+        Start(d);
+    }
+    EXPECT_STREQ(userIni.c_str(), lpsIniFile());
+    std::string saved = ReadWholeFile(userIni);
+    EXPECT_NE(std::string::npos, saved.find("Interval=45"));
+    EXPECT_NE(std::string::npos, saved.find("Service=Time"));
+
+    KalvexDialog again;
+    vReadSettings(again.hDlg);
+    EXPECT_EQ("45", again.Text(IDC_INTERVAL));
+    EXPECT_STREQ("Time", szService);
+
+    WritePrivateProfileStringA(NULL, NULL, NULL, userIni.c_str());
+    DeleteFileA(userIni.c_str());
+    RemoveDirectoryA((std::string(szAppData) + "\\Kalvex32").c_str());
+    RemoveDirectoryA(IniPath().c_str());
+}
