@@ -10,7 +10,6 @@
 #define KX_HELPFILE     "KALVEX.HLP"
 #define KX_TIMER_ID     1
 #define KX_TIMER_MS     1000
-#define KX_MIN_INTERVAL 20
 
 HWND ghDlg;                 /* the main dialog; every part reaches its fields through it */
 char szDest[512];           /* host text of the probe being started; work buffer of the host list */
@@ -162,9 +161,7 @@ static void vStart(HWND hDlg)
 
     char szInterval[20];
     GetDlgItemTextA(hDlg, IDC_INTERVAL, szInterval, sizeof(szInterval));
-    iTimeVal = iDecimal(szInterval);
-    if (iTimeVal < KX_MIN_INTERVAL)
-        iTimeVal = KX_MIN_INTERVAL;
+    iTimeVal = iIntervalOf(szInterval);
 
     iTimer = SetTimer(hDlg, KX_TIMER_ID, KX_TIMER_MS, NULL);
     /* The first step runs as soon as this command is done, not a second later. */

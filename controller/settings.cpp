@@ -119,11 +119,21 @@ static void vSaveField(HWND hDlg, int idField, LPCSTR lpsKey, LPSTR lpsBuf, int 
  * text that gives less is replaced, so "45s" stays as the user typed it. */
 static void vTakeInterval(void)
 {
-    iTimeVal = iDecimal(szTime);
-    if (iTimeVal < 20) {
-        iTimeVal = 20;
+    iTimeVal = iIntervalOf(szTime);
+    if (iDecimal(szTime) < KX_MIN_INTERVAL)
         lstrcpynA(szTime, "20", sizeof(szTime));
-    }
+}
+
+int iIntervalOf(LPCSTR lpsText)
+{
+    int i = iDecimal(lpsText);
+    if (i < KX_MIN_INTERVAL)
+        return KX_MIN_INTERVAL;
+    /* Beyond this the interval in milliseconds, jitter added, no longer fits
+     * the 32-bit tick count and would come round as a short one. */
+    if (i > KX_MAX_INTERVAL)
+        return KX_MAX_INTERVAL;
+    return i;
 }
 
 /* Fills the Host list from szDest, whose names each end at a ";".  Runs of

@@ -13,6 +13,12 @@
 extern int bAutoStart;
 extern char szService[25];
 
+/* Seconds between probes: never below 20, and never so many that the
+ * milliseconds of an interval with its largest jitter overflow 32 bits. */
+#define KX_MIN_INTERVAL 20
+#define KX_MAX_INTERVAL ((int)(0xFFFFFFFFUL / 1000 - 15))
+int iIntervalOf(LPCSTR lpsText);
+
 /* The settings file's name as handed to the profile calls. */
 LPCSTR lpsIniFile(void);
 

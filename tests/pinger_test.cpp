@@ -277,7 +277,7 @@ TEST(PingerRun, StartTakesTheIntervalWithAFloorOfTwenty)
     Dialog d(LoopAddr(1));
     const struct { const char *typed; int secs; } cases[] = {
         {"75s", 75}, {" +90", 90}, {"19", 20}, {"abc", 20}, {"-60", 20}, {"20", 20},
-        {"99999999999999999", 2147483647},
+        {"99999999999999999", KX_MAX_INTERVAL},
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.typed);
@@ -286,6 +286,19 @@ TEST(PingerRun, StartTakesTheIntervalWithAFloorOfTwenty)
         EXPECT_EQ(c.secs, iTimeVal);
         d.Command(IDC_STOP);
     }
+}
+
+// An interval too long for 32-bit milliseconds is held at the longest one
+// that fits, never wrapped round into a short one.
+TEST(PingerRun, HugeIntervalStaysLong)
+{
+    Dialog d(LoopAddr(1));
+    d.SetText(IDC_INTERVAL, "5000000");
+    d.Start();
+    PumpUntil([] { return !PingFlag; });
+    EXPECT_EQ((DWORD)KX_MAX_INTERVAL * 1000, Inter);
+    d.Step(1);                          // the always-due second step subtracts 1 s
+    EXPECT_EQ((DWORD)(KX_MAX_INTERVAL - 1) * 1000, Inter);
 }
 
 TEST(PingerRun, TimerRunsOnItsOwnUntilStop)
