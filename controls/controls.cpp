@@ -60,6 +60,47 @@ static void vNotifyClicked(HWND hWnd)
                  MAKEWPARAM(GetDlgCtrlID(hWnd), BN_CLICKED), (LPARAM)hWnd);
 }
 
+typedef void (*PAINTPROC)(HWND hWnd, HDC hdc);
+
+/* What the bitmap button and the check box answer alike: the pushed state,
+ * the font, the text, and painting, to the screen or into a given DC. */
+static LRESULT lCommonMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                              int iState, int iFont, PAINTPROC pfnPaint)
+{
+    switch (msg) {
+    case BM_SETSTATE: {
+        LONG_PTR lState = lSlot(hWnd, iState);
+        vSetState(hWnd, iState, wParam ? (lState | ST_PUSHED) : (lState & ~ST_PUSHED));
+        return 0;
+    }
+    case WM_SETFONT:
+        vSetSlot(hWnd, iFont, (LONG_PTR)wParam);
+        if (LOWORD(lParam))
+            InvalidateRect(hWnd, NULL, FALSE);
+        return 0;
+    case WM_GETFONT:
+        return lSlot(hWnd, iFont);
+    case WM_SETTEXT: {
+        LRESULT lResult = DefWindowProcA(hWnd, msg, wParam, lParam);
+        InvalidateRect(hWnd, NULL, FALSE);
+        return lResult;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hWnd, &ps);
+        pfnPaint(hWnd, hdc);
+        EndPaint(hWnd, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        pfnPaint(hWnd, (HDC)wParam);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
 /* Mouse and Space bar handling shared by the bitmap button and the check
  * box, as a push button does it: pressed while held down over the control,
  * clicked when released over it.  Returns TRUE for the messages it took. */
@@ -305,41 +346,12 @@ static LRESULT CALLBACK BitmapButtonProc(HWND hWnd, UINT msg, WPARAM wParam, LPA
     case BM_GETSTATE:
         return ((lSlot(hWnd, BTN_STATE) & ST_PUSHED) ? BST_PUSHED : 0)
              | (GetFocus() == hWnd ? BST_FOCUS : 0);
-    case BM_SETSTATE: {
-        LONG_PTR lState = lSlot(hWnd, BTN_STATE);
-        vSetState(hWnd, BTN_STATE, wParam ? (lState | ST_PUSHED) : (lState & ~ST_PUSHED));
-        return 0;
-    }
     case BM_SETSTYLE:
         /* The dialog manager offers to make a focused button the default
          * one; these buttons take Enter themselves instead. */
         return 0;
-    case WM_SETFONT:
-        vSetSlot(hWnd, BTN_FONT, (LONG_PTR)wParam);
-        if (LOWORD(lParam))
-            InvalidateRect(hWnd, NULL, FALSE);
-        return 0;
-    case WM_GETFONT:
-        return lSlot(hWnd, BTN_FONT);
-    case WM_SETTEXT: {
-        LRESULT lResult = DefWindowProcA(hWnd, msg, wParam, lParam);
-        InvalidateRect(hWnd, NULL, FALSE);
-        return lResult;
     }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hWnd, &ps);
-        vPaintBitmapButton(hWnd, hdc);
-        EndPaint(hWnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        vPaintBitmapButton(hWnd, (HDC)wParam);
-        return 0;
-    }
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
+    return lCommonMessage(hWnd, msg, wParam, lParam, BTN_STATE, BTN_FONT, vPaintBitmapButton);
 }
 
 /* ---- BorCheck: automatic check box ---- */
@@ -432,37 +444,8 @@ static LRESULT CALLBACK CheckProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPa
         return ((lState & ST_CHECKED) ? BST_CHECKED : 0) | ((lState & ST_PUSHED) ? BST_PUSHED : 0)
              | (GetFocus() == hWnd ? BST_FOCUS : 0);
     }
-    case BM_SETSTATE: {
-        LONG_PTR lState = lSlot(hWnd, CHK_STATE);
-        vSetState(hWnd, CHK_STATE, wParam ? (lState | ST_PUSHED) : (lState & ~ST_PUSHED));
-        return 0;
     }
-    case WM_SETFONT:
-        vSetSlot(hWnd, CHK_FONT, (LONG_PTR)wParam);
-        if (LOWORD(lParam))
-            InvalidateRect(hWnd, NULL, FALSE);
-        return 0;
-    case WM_GETFONT:
-        return lSlot(hWnd, CHK_FONT);
-    case WM_SETTEXT: {
-        LRESULT lResult = DefWindowProcA(hWnd, msg, wParam, lParam);
-        InvalidateRect(hWnd, NULL, FALSE);
-        return lResult;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hWnd, &ps);
-        vPaintCheck(hWnd, hdc);
-        EndPaint(hWnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        vPaintCheck(hWnd, (HDC)wParam);
-        return 0;
-    }
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
+    return lCommonMessage(hWnd, msg, wParam, lParam, CHK_STATE, CHK_FONT, vPaintCheck);
 }
 
 /* ---- BorShade: recessed and raised group frames ---- */
