@@ -86,7 +86,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
     iErr = pfnWSAStartup(0x0101, &WSAData);
     if (iErr != 0) {
-        wsprintfA(szErrMsg, "WSAStartup Error = %d", iErr);
+        wnsprintfA(szErrMsg, sizeof(szErrMsg), "WSAStartup Error = %d", iErr);
         MessageBoxA(NULL, szErrMsg, NULL, MB_OK);
     }
 

@@ -128,7 +128,7 @@ void vMeterTick(HWND hDlg)
     iminutes = (int)(tickcounter - (DWORD)ihours * 3600) / 60;
     iseconds = (int)(tickcounter - (DWORD)ihours * 3600 - (DWORD)iminutes * 60);
     /* At most 1193 hours: "1193:02:47" fits szTime. */
-    wsprintfA(szTime, "%1.2d:%1.2d:%1.2d", ihours, iminutes, iseconds);
+    wnsprintfA(szTime, sizeof(szTime), "%1.2d:%1.2d:%1.2d", ihours, iminutes, iseconds);
     SetDlgItemTextA(hDlg, IDC_TIMEONLINE, szTime);
 
     if (fRatePerSecond == 0) {
@@ -144,7 +144,7 @@ void vMeterTick(HWND hDlg)
 void vMeterProbeSent(HWND hDlg, BOOL bKalv)
 {
     ++SentCount;
-    wsprintfA(szSent, "%d", SentCount);
+    wnsprintfA(szSent, sizeof(szSent), "%d", SentCount);
     SetDlgItemTextA(hDlg, IDC_SENT, szSent);
     /* Kalv gets no answer to count: its Received field follows Sent. */
     if (bKalv)

@@ -56,13 +56,28 @@ int iDecimal(LPCSTR lps)
  * takes a copy of the Windows folder's file along the first time. */
 static char szIniFile[MAX_PATH];    /* chosen at the first use, kept for the run */
 
+/* A path into a MAX_PATH buffer; FALSE when it had to be cut. */
+static BOOL bFormatPath(char szPath[MAX_PATH], LPCSTR lpsFormat, LPCSTR lpsArg)
+{
+    int n = wnsprintfA(szPath, MAX_PATH, lpsFormat, lpsArg);
+    return n >= 0 && n < MAX_PATH - 1;
+}
+
+/* The Windows folder's settings file into szPath; FALSE when it does not fit. */
+static BOOL bWindowsIniPath(char szPath[MAX_PATH])
+{
+    UINT n = GetWindowsDirectoryA(szPath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return FALSE;
+    int iAdded = wnsprintfA(szPath + n, MAX_PATH - n, "\\%s", KX_INIFILE);
+    return iAdded == (int)sizeof(KX_INIFILE);
+}
+
 static BOOL bWindowsFolderTakesIni(void)
 {
     char szPath[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(szPath, MAX_PATH);
-    if (n == 0 || n + sizeof("\\" KX_INIFILE) > MAX_PATH)
+    if (!bWindowsIniPath(szPath))
         return FALSE;
-    lstrcatA(szPath, "\\" KX_INIFILE);
     HANDLE h = CreateFileA(szPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (h == INVALID_HANDLE_VALUE)
@@ -78,22 +93,19 @@ LPCSTR lpsIniFile(void)
 {
     if (szIniFile[0])
         return szIniFile;
-    char szDir[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("APPDATA", szDir, MAX_PATH);
-    if (bWindowsFolderTakesIni() || n == 0 || n + sizeof("\\Kalvex32\\" KX_INIFILE) > MAX_PATH) {
+    char szAppData[MAX_PATH], szDir[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("APPDATA", szAppData, MAX_PATH);
+    if (bWindowsFolderTakesIni() || n == 0 || n >= MAX_PATH
+        || !bFormatPath(szDir, "%s\\Kalvex32", szAppData)
+        || !bFormatPath(szIniFile, "%s\\" KX_INIFILE, szDir)) {
         lstrcpynA(szIniFile, KX_INIFILE, sizeof(szIniFile));
         return szIniFile;
     }
-    lstrcatA(szDir, "\\Kalvex32");
     CreateDirectoryA(szDir, NULL);
-    wsprintfA(szIniFile, "%s\\%s", szDir, KX_INIFILE);
 
     char szOld[MAX_PATH];
-    UINT w = GetWindowsDirectoryA(szOld, MAX_PATH);
-    if (w != 0 && w + sizeof("\\" KX_INIFILE) <= MAX_PATH) {
-        lstrcatA(szOld, "\\" KX_INIFILE);
+    if (bWindowsIniPath(szOld))
         CopyFileA(szOld, szIniFile, TRUE);  /* never over the user's own */
-    }
     return szIniFile;
 }
 
@@ -225,7 +237,7 @@ static void vJoinHostList(HWND hDlg)
         szBuffer[0] = '\0';
         SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETLBTEXT, i, (LPARAM)szBuffer);
         szBuffer[sizeof(szBuffer) - 1] = '\0';
-        iLength += wsprintfA(szDest + iLength, "%s;", szBuffer);
+        iLength += wnsprintfA(szDest + iLength, (int)sizeof(szDest) - iLength, "%s;", szBuffer);
     }
 }
 
@@ -247,14 +259,14 @@ void vWriteSettings(HWND hDlg)
     vSaveField(hDlg, IDC_GOMIN, "GoMin", szGoMin, sizeof(szGoMin));
 
     bAutoStart = IsDlgButtonChecked(hDlg, IDC_AUTOSTART) == BST_CHECKED;
-    wsprintfA(szNumber, "%d", bAutoStart);
+    wnsprintfA(szNumber, sizeof(szNumber), "%d", bAutoStart);
     vWriteText("Autostart", szNumber);
     bAutoStop = IsDlgButtonChecked(hDlg, IDC_AUTOSTOP) == BST_CHECKED;
-    wsprintfA(szNumber, "%d", bAutoStop);
+    wnsprintfA(szNumber, sizeof(szNumber), "%d", bAutoStop);
     vWriteText("Autostop", szNumber);
 
     /* The number the limits were just taken with, not the text as typed. */
-    wsprintfA(szNumber, "%d", iStopVal);
+    wnsprintfA(szNumber, sizeof(szNumber), "%d", iStopVal);
     vWriteText("Stop Value", szNumber);
 
     vSaveField(hDlg, IDC_RATE, "Hourly Rate", szHourly, sizeof(szHourly));

@@ -68,10 +68,10 @@ LPSTR szSockErr(DWORD iError)
     for (int i = 0; i < KX_ERRCOUNT; i++) {
         if (ErrStruct[i].ErrCode == iCode) {
             /* 20 + 11 digits + the longest text (38) fits 255 with room. */
-            wsprintfA(szErrorMsg, "Winsock error #%d %s", iCode, ErrStruct[i].ErrStr);
+            wnsprintfA(szErrorMsg, sizeof(szErrorMsg), "Winsock error #%d %s", iCode, ErrStruct[i].ErrStr);
             return szErrorMsg;
         }
     }
-    wsprintfA(szErrorMsg, "UnDoc'd Winsock error #%d", iCode);
+    wnsprintfA(szErrorMsg, sizeof(szErrorMsg), "UnDoc'd Winsock error #%d", iCode);
     return szErrorMsg;
 }

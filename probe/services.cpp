@@ -60,7 +60,7 @@ static BOOL bReceive(SOCKET sock)
 static void vCountAnswer(void)
 {
     RecvCount++;
-    wsprintfA(szRecv, "%d", RecvCount);
+    wnsprintfA(szRecv, sizeof(szRecv), "%d", RecvCount);
     SetDlgItemTextA(ghDlg, IDC_RECV, szRecv);
 }
 
@@ -110,7 +110,7 @@ void FingerWrite(void)
     snprintf(szResult, sizeof(szResult), "Sent %d bytes to %s", bytes, szDestStr);
     vWriteResults(szResult, 0);
     SentCount++;
-    wsprintfA(szSent, "%d", SentCount);
+    wnsprintfA(szSent, sizeof(szSent), "%d", SentCount);
     SetDlgItemTextA(ghDlg, IDC_SENT, szSent);
 
     /* The request is out: from now on only the answer matters. */

@@ -161,7 +161,7 @@ TEST(Settings, OverlongValuesAreCutToTheirFields)
     for (auto &f : fields)
         EXPECT_EQ(f.second, d.Text(f.first).size()) << "field " << f.first;
     EXPECT_EQ(24u, strlen(szService));
-    EXPECT_EQ(INT_MAX, iTimeVal);
+    EXPECT_EQ(KX_MAX_INTERVAL, iTimeVal);
 }
 
 TEST(Settings, BinaryBytesAndHugeLinesAreReadWithoutHarm)

@@ -83,31 +83,33 @@ static BOOL bAppend(LPSTR lpsOut, int cchOut, int *piLen, LPCSTR lps)
     return TRUE;
 }
 
+#define KX_PIECE 16     /* one conversion: at most 11 characters */
+
 /* Writes one conversion (the letter after '%') of ptm into szPiece. */
-static void vConvert(char cConv, const TimeFields *ptm, char szPiece[16])
+static void vConvert(char cConv, const TimeFields *ptm, char szPiece[KX_PIECE])
 {
     switch (cConv) {
-    case 'a': lstrcpynA(szPiece, lpsNameOf(aszDayNames, 7, ptm->iWday), 16); break;
-    case 'b': lstrcpynA(szPiece, lpsNameOf(aszMonNames, 12, ptm->iMon), 16); break;
-    case 'd': wsprintfA(szPiece, "%02d", (int)ptm->iMday); break;
-    case 'H': wsprintfA(szPiece, "%02d", (int)ptm->iHour); break;
-    case 'M': wsprintfA(szPiece, "%02d", (int)ptm->iMin); break;
-    case 'S': wsprintfA(szPiece, "%02d", (int)ptm->iSec); break;
-    case 'Y': wsprintfA(szPiece, "%d", (int)((LONGLONG)ptm->iYear + 1900)); break;
+    case 'a': lstrcpynA(szPiece, lpsNameOf(aszDayNames, 7, ptm->iWday), KX_PIECE); break;
+    case 'b': lstrcpynA(szPiece, lpsNameOf(aszMonNames, 12, ptm->iMon), KX_PIECE); break;
+    case 'd': wnsprintfA(szPiece, KX_PIECE, "%02d", (int)ptm->iMday); break;
+    case 'H': wnsprintfA(szPiece, KX_PIECE, "%02d", (int)ptm->iHour); break;
+    case 'M': wnsprintfA(szPiece, KX_PIECE, "%02d", (int)ptm->iMin); break;
+    case 'S': wnsprintfA(szPiece, KX_PIECE, "%02d", (int)ptm->iSec); break;
+    case 'Y': wnsprintfA(szPiece, KX_PIECE, "%d", (int)((LONGLONG)ptm->iYear + 1900)); break;
     case 'Z':
         /* the names are four bytes: never read more of them than that */
         lstrcpynA(szPiece, ptm->bIsDst ? ZoneRules.szDstName : ZoneRules.szStdName,
                   sizeof(ZoneRules.szStdName));
         break;
     default:
-        wsprintfA(szPiece, "%%%c", cConv);
+        wnsprintfA(szPiece, KX_PIECE, "%%%c", cConv);
         break;
     }
 }
 
 int FormatTimeText(const TimeFields *ptm, LPSTR lpsOut, int cchOut)
 {
-    char szPiece[16];   /* one conversion: at most 11 characters */
+    char szPiece[KX_PIECE];
     int iLen = 0;
     LPCSTR p;
 
@@ -141,7 +143,7 @@ static void vShowTime(const TimeFields *tmClock)
     snprintf(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, szTimeText);
     vWriteResults(szResult, FALSE);
     ++RecvCount;
-    wsprintfA(szRecv, "%d", RecvCount);
+    wnsprintfA(szRecv, sizeof(szRecv), "%d", RecvCount);
     SetDlgItemTextA(ghDlg, IDC_RECV, szRecv);
 }
 
