@@ -62,13 +62,16 @@ static void vNotifyClicked(HWND hWnd)
 
 typedef void (*PAINTPROC)(HWND hWnd, HDC hdc);
 
-/* What the bitmap button and the check box answer alike: the pushed state,
- * the font, the text, and painting, to the screen or into a given DC. */
+/* What all our controls answer alike: the font, the text, and painting, to
+ * the screen or into a given DC; and, for the two that can be pushed (iState
+ * not -1), the pushed state. */
 static LRESULT lCommonMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam,
                               int iState, int iFont, PAINTPROC pfnPaint)
 {
     switch (msg) {
     case BM_SETSTATE: {
+        if (iState < 0)
+            break;
         LONG_PTR lState = lSlot(hWnd, iState);
         vSetState(hWnd, iState, wParam ? (lState | ST_PUSHED) : (lState & ~ST_PUSHED));
         return 0;
@@ -516,35 +519,11 @@ static LRESULT CALLBACK ShadeProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPa
         return HTTRANSPARENT;       /* clicks belong to what the frame groups */
     case WM_GETDLGCODE:
         return DLGC_STATIC;
-    case WM_SETFONT:
-        vSetSlot(hWnd, SHD_FONT, (LONG_PTR)wParam);
-        if (LOWORD(lParam))
-            InvalidateRect(hWnd, NULL, FALSE);
-        return 0;
-    case WM_GETFONT:
-        return lSlot(hWnd, SHD_FONT);
-    case WM_SETTEXT: {
-        LRESULT lResult = DefWindowProcA(hWnd, msg, wParam, lParam);
-        InvalidateRect(hWnd, NULL, FALSE);
-        return lResult;
-    }
     case WM_ENABLE:
         InvalidateRect(hWnd, NULL, FALSE);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hWnd, &ps);
-        vPaintShade(hWnd, hdc);
-        EndPaint(hWnd, &ps);
-        return 0;
     }
-    case WM_PRINTCLIENT:
-        vPaintShade(hWnd, (HDC)wParam);
-        return 0;
-    }
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
+    return lCommonMessage(hWnd, msg, wParam, lParam, -1, SHD_FONT, vPaintShade);
 }
 
 /* ---- BorDlg_Gray: the dialog class ---- */
