@@ -2,20 +2,17 @@
 # Installs what building and testing Kalvex32 on Debian 12 needs.
 # Quiet and quick when everything is already there.
 set -e
-need=()
-dpkg --print-foreign-architectures | grep -qx i386 || {
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "setup: enabling the i386 architecture for 32-bit Wine"
     dpkg --add-architecture i386
-    rm -f /var/lib/apt/lists/lock
-    need+=(__update__)
-}
+fi
+need=()
 for p in cmake make mingw-w64 googletest wine wine64 wine32:i386 xvfb imagemagick x11-apps; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
-    pkgs=("${need[@]/__update__/}")
-    echo "setup: installing ${pkgs[*]}"
+    echo "setup: installing ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
-    apt-get install -y -qq "${pkgs[@]}" >/dev/null
+    apt-get install -y -qq "${need[@]}" >/dev/null
 fi
