@@ -143,9 +143,7 @@ void vMeterTick(HWND hDlg)
 
 void vMeterProbeSent(HWND hDlg, BOOL bKalv)
 {
-    ++SentCount;
-    wnsprintfA(szSent, sizeof(szSent), "%d", SentCount);
-    SetDlgItemTextA(hDlg, IDC_SENT, szSent);
+    vCountRequest();
     /* Kalv gets no answer to count: its Received field follows Sent. */
     if (bKalv)
         SetDlgItemTextA(hDlg, IDC_RECV, szSent);

@@ -119,6 +119,12 @@ static void vWriteText(LPCSTR lpsKey, LPCSTR lpsValue)
     WritePrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsValue, lpsIniFile());
 }
 
+static void vWriteNumber(LPCSTR lpsKey, int iValue)
+{
+    wnsprintfA(szNumber, sizeof(szNumber), "%d", iValue);
+    vWriteText(lpsKey, szNumber);
+}
+
 /* A field as typed, at most the buffer's length less one, saved under lpsKey. */
 static void vSaveField(HWND hDlg, int idField, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)
 {
@@ -259,15 +265,12 @@ void vWriteSettings(HWND hDlg)
     vSaveField(hDlg, IDC_GOMIN, "GoMin", szGoMin, sizeof(szGoMin));
 
     bAutoStart = IsDlgButtonChecked(hDlg, IDC_AUTOSTART) == BST_CHECKED;
-    wnsprintfA(szNumber, sizeof(szNumber), "%d", bAutoStart);
-    vWriteText("Autostart", szNumber);
+    vWriteNumber("Autostart", bAutoStart);
     bAutoStop = IsDlgButtonChecked(hDlg, IDC_AUTOSTOP) == BST_CHECKED;
-    wnsprintfA(szNumber, sizeof(szNumber), "%d", bAutoStop);
-    vWriteText("Autostop", szNumber);
+    vWriteNumber("Autostop", bAutoStop);
 
     /* The number the limits were just taken with, not the text as typed. */
-    wnsprintfA(szNumber, sizeof(szNumber), "%d", iStopVal);
-    vWriteText("Stop Value", szNumber);
+    vWriteNumber("Stop Value", iStopVal);
 
     vSaveField(hDlg, IDC_RATE, "Hourly Rate", szHourly, sizeof(szHourly));
 

@@ -57,7 +57,14 @@ static BOOL bReceive(SOCKET sock)
     return TRUE;
 }
 
-static void vCountAnswer(void)
+void vCountRequest(void)
+{
+    SentCount++;
+    wnsprintfA(szSent, sizeof(szSent), "%d", SentCount);
+    SetDlgItemTextA(ghDlg, IDC_SENT, szSent);
+}
+
+void vCountAnswer(void)
 {
     RecvCount++;
     wnsprintfA(szRecv, sizeof(szRecv), "%d", RecvCount);
@@ -109,9 +116,7 @@ void FingerWrite(void)
 
     snprintf(szResult, sizeof(szResult), "Sent %d bytes to %s", bytes, szDestStr);
     vWriteResults(szResult, 0);
-    SentCount++;
-    wnsprintfA(szSent, sizeof(szSent), "%d", SentCount);
-    SetDlgItemTextA(ghDlg, IDC_SENT, szSent);
+    vCountRequest();
 
     /* The request is out: from now on only the answer matters. */
     if (WSAAsyncSelect(cli_sock, ghDlg, WM_SOCKET_EVENT, FD_READ) == SOCKET_ERROR) {
@@ -178,16 +183,22 @@ BOOL QuoteStart(LPCSTR szHost)
     return bStart(&qs, szHost, QUOTE_PORT);
 }
 
-void QuoteRead(void)
+/* Quote and Users show what they got, or why not, in the Results field
+ * only; a receive that would block shows the previous result again. */
+static void vReadShownOnly(SOCKET sock, LPCSTR lpsGot, LPCSTR lpsFailed)
 {
-    if (bReceive(qs)) {
-        snprintf(szResult, sizeof(szResult), "Quote from %s: %s", szDestStr, buffer);
+    if (bReceive(sock)) {
+        snprintf(szResult, sizeof(szResult), lpsGot, szDestStr, buffer);
         vCountAnswer();
     } else if (bytes != WSAEWOULDBLOCK) {
-        snprintf(szResult, sizeof(szResult), "Recv %s; service probably not running",
-                 szSockErr((DWORD)bytes));
+        snprintf(szResult, sizeof(szResult), lpsFailed, szSockErr((DWORD)bytes));
     }
     SetDlgItemTextA(ghDlg, IDC_RESULTS, szResult);
+}
+
+void QuoteRead(void)
+{
+    vReadShownOnly(qs, "Quote from %s: %s", "Recv %s; service probably not running");
 }
 
 void QuoteClose(void)
@@ -203,14 +214,7 @@ BOOL UserStart(LPCSTR szHost)
 
 void UserRead(void)
 {
-    if (bReceive(us)) {
-        snprintf(szResult, sizeof(szResult), "Users from %s: %s", szDestStr, buffer);
-        vCountAnswer();
-    } else if (bytes != WSAEWOULDBLOCK) {
-        snprintf(szResult, sizeof(szResult), "User Recv %s; service probably not running",
-                 szSockErr((DWORD)bytes));
-    }
-    SetDlgItemTextA(ghDlg, IDC_RESULTS, szResult);
+    vReadShownOnly(us, "Users from %s: %s", "User Recv %s; service probably not running");
 }
 
 void UserClose(void)

@@ -38,6 +38,10 @@ BOOL UserStart(LPCSTR szHost);
 void UserRead(void);
 void UserClose(void);
 
+/* One more request sent, or answer received, counted and shown. */
+void vCountRequest(void);
+void vCountAnswer(void);
+
 u_short checksum(const void *pPacket, int nBytes);
 
 #endif

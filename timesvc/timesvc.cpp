@@ -142,9 +142,7 @@ static void vShowTime(const TimeFields *tmClock)
     FormatTimeText(tmClock, szTimeText, sizeof(szTimeText));
     snprintf(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, szTimeText);
     vWriteResults(szResult, FALSE);
-    ++RecvCount;
-    wnsprintfA(szRecv, sizeof(szRecv), "%d", RecvCount);
-    SetDlgItemTextA(ghDlg, IDC_RECV, szRecv);
+    vCountAnswer();
 }
 
 void TimeRead(void)
