@@ -67,9 +67,16 @@ Child::Child(const std::string &exe, const std::string &args, const std::string 
     si.wShowWindow = show;
     std::vector<char> line(cmd.begin(), cmd.end());
     line.push_back(0);
-    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
-                        dir.empty() ? NULL : dir.c_str(), &si, &pi))
-        pi = PROCESS_INFORMATION();
+    // Wine now and then fails a start while another child is ending; a
+    // second try a moment later goes through.
+    for (int iTry = 0; iTry < 5; ++iTry) {
+        if (CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
+                           dir.empty() ? NULL : dir.c_str(), &si, &pi))
+            return;
+        fprintf(stderr, "starting %s failed (error %lu)\n", exe.c_str(), GetLastError());
+        Sleep(200);
+    }
+    pi = PROCESS_INFORMATION();
 }
 
 Child::~Child()
