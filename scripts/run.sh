@@ -16,8 +16,12 @@
 set -e -o pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+. scripts/wine-loader.sh
 BUILD=${KX_BUILD:-build}
+# The shipped program is the 32-bit one; where this machine cannot run
+# 32-bit code, the 64-bit build shows the same.
 ARCH=i686
+[ "$KX_RUNS_I686" = 1 ] || ARCH=x86_64
 ADDR=${KX_DEMO_ADDR:-127.0.0.250}
 mkdir -p "$BUILD"
 BUILD=$(realpath "$BUILD")
@@ -68,7 +72,7 @@ fi
 if [ ! -f "$WINEPREFIX/.kx-ready" ]; then
     echo "run: creating $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    "$KX_WINE" wineboot -i >/dev/null 2>&1 || true
     # The symbols of the caption buttons, which this Wine does not find alone.
     for f in /usr/share/wine/fonts/marlett.ttf; do
         [ -f "$f" ] && cp "$f" "$WINEPREFIX/drive_c/windows/Fonts/"
@@ -79,13 +83,13 @@ fi
 # With no window manager on the virtual display, Wine draws the windows'
 # frames and captions itself; on a real desktop the window manager does.
 if [ -n "$HEADLESS" ]; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    "$KX_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 else
-    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+    "$KX_WINE" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
 fi
 
 # The servers, for as long as the program runs (and never longer than an hour).
-wine "$BIN/kxserve.exe" "$ADDR" -t 3600 >"$RUN/kxserve.log" 2>&1 &
+"$KX_WINE" "$BIN/kxserve.exe" "$ADDR" -t 3600 >"$RUN/kxserve.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do grep -q '^kxserve:' "$RUN/kxserve.log" && break; sleep 0.2; done
 if ! grep -q '^kxserve: Daytime' "$RUN/kxserve.log"; then
@@ -111,15 +115,15 @@ if [ -z "$HEADLESS" ]; then
     # A user's own settings stay; the first run gets the local servers.
     [ -f "$INI" ] || demo_settings
     echo "run: Kalvex32 on $DISPLAY; Daytime and Time served on $ADDR until it ends"
-    (cd "$RUN" && wine "$BIN/Kalvex32.exe")
+    (cd "$RUN" && "$KX_WINE" "$BIN/Kalvex32.exe")
     exit 0
 fi
 
 [ -f "$INI" ] && mv -f "$INI" "$INI.kx-saved"
 demo_settings
-(cd "$RUN" && exec wine "$BIN/Kalvex32.exe") &
+(cd "$RUN" && exec "$KX_WINE" "$BIN/Kalvex32.exe") &
 pids+=($!)
-if ! out=$(wine "$BIN/kxdrive.exe" wait "Time from " 60 | tr -d '\r'); then
+if ! out=$("$KX_WINE" "$BIN/kxdrive.exe" wait "Time from " 60 | tr -d '\r'); then
     echo "run: Kalvex32 showed no time from $ADDR" >&2
     exit 1
 fi
@@ -127,5 +131,5 @@ echo "$out" | head -n 1
 read -r x y w h < <(echo "$out" | tail -n 1)
 SHOT=$RUN/kalvex32-time.png
 import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$SHOT"
-wine "$BIN/kxdrive.exe" exit 20 || true
+"$KX_WINE" "$BIN/kxdrive.exe" exit 20 || true
 echo "$SHOT"
