@@ -200,6 +200,55 @@ TEST(LocalTime, ChangeoversBeforeAndAfterTheRuleOf1987)
     EXPECT_EQ("Sun Apr 05 01:59:59 1987 EST", Show(544604399));
 }
 
+// Seconds since 1970 of a UTC time, by the system's calendar.
+static LONG Utc(int y, int mo, int d, int h)
+{
+    SYSTEMTIME st = {};
+    st.wYear = (WORD)y;
+    st.wMonth = (WORD)mo;
+    st.wDay = (WORD)d;
+    st.wHour = (WORD)h;
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    ULONGLONG u = ((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime;
+    return (LONG)(u / 10000000ULL - 11644473600ULL);
+}
+
+// From 2007 on: second Sunday of March to first Sunday of November, at the
+// same hours as before; 2006 keeps April and October.
+TEST(LocalTime, ChangeoversFrom2007)
+{
+    ApplyZoneText("PST8PDT");
+    // the second before and the second of each change, at 10:00 UTC
+    struct { int y, mo, d; const char *before, *at; } changes[] = {
+        {2007, 3, 11, "Sun Mar 11 01:59:59 2007 PST", "Sun Mar 11 03:00:00 2007 PDT"},
+        {2007, 11, 4, "Sun Nov 04 02:59:59 2007 PDT", "Sun Nov 04 02:00:00 2007 PST"},
+        {2024, 3, 10, "Sun Mar 10 01:59:59 2024 PST", "Sun Mar 10 03:00:00 2024 PDT"},
+        {2024, 11, 3, "Sun Nov 03 02:59:59 2024 PDT", "Sun Nov 03 02:00:00 2024 PST"},
+        {2026, 3, 8, "Sun Mar 08 01:59:59 2026 PST", "Sun Mar 08 03:00:00 2026 PDT"},
+        {2026, 11, 1, "Sun Nov 01 02:59:59 2026 PDT", "Sun Nov 01 02:00:00 2026 PST"},
+        {2037, 3, 8, "Sun Mar 08 01:59:59 2037 PST", "Sun Mar 08 03:00:00 2037 PDT"},
+        {2037, 11, 1, "Sun Nov 01 02:59:59 2037 PDT", "Sun Nov 01 02:00:00 2037 PST"},
+        {2006, 4, 2, "Sun Apr 02 01:59:59 2006 PST", "Sun Apr 02 03:00:00 2006 PDT"},
+        {2006, 10, 29, "Sun Oct 29 02:59:59 2006 PDT", "Sun Oct 29 02:00:00 2006 PST"},
+    };
+    for (auto &c : changes) {
+        LONG t = Utc(c.y, c.mo, c.d, 10);
+        EXPECT_EQ(c.before, Show(t - 1));
+        EXPECT_EQ(c.at, Show(t));
+    }
+    // 20:00 UTC inside the weeks that changed, and the same weeks of 2006
+    struct { int y, mo, d; const char *shown; } inside[] = {
+        {2007, 3, 20, "Tue Mar 20 13:00:00 2007 PDT"}, {2007, 10, 30, "Tue Oct 30 13:00:00 2007 PDT"},
+        {2024, 3, 15, "Fri Mar 15 13:00:00 2024 PDT"}, {2024, 10, 30, "Wed Oct 30 13:00:00 2024 PDT"},
+        {2026, 3, 20, "Fri Mar 20 13:00:00 2026 PDT"}, {2026, 10, 28, "Wed Oct 28 13:00:00 2026 PDT"},
+        {2037, 4, 1, "Wed Apr 01 13:00:00 2037 PDT"}, {2037, 10, 31, "Sat Oct 31 13:00:00 2037 PDT"},
+        {2006, 3, 15, "Wed Mar 15 12:00:00 2006 PST"}, {2006, 11, 1, "Wed Nov 01 12:00:00 2006 PST"},
+    };
+    for (auto &i : inside)
+        EXPECT_EQ(i.shown, Show(Utc(i.y, i.mo, i.d, 20)));
+}
+
 TEST(LocalTime, DaylightAppliesToEveryZoneWithADaylightName)
 {
     ApplyZoneText("PST8PST");
@@ -299,20 +348,24 @@ TEST(DaylightRule, ChangeoverSundaysOfEveryYear)
         }
     };
     for (int y = 1970; y <= 2038; ++y) {
-        int s = yday(y, 4, sundayOnOrBefore(y, 4, y >= 1987 ? 7 : 30));
+        // the window's first and last month, and the last day of each
+        // changeover week in them
+        int sm = y >= 2007 ? 3 : 4, sd = y >= 2007 ? 14 : y >= 1987 ? 7 : 30;
+        int em = y >= 2007 ? 11 : 10, ed = y >= 2007 ? 7 : 31;
+        int s = yday(y, sm, sundayOnOrBefore(y, sm, sd));
         EXPECT_EQ(0, IsDaylightTime(23, s - 1, y)) << y;
         EXPECT_EQ(0, IsDaylightTime(1, s, y)) << y;
         EXPECT_EQ(1, IsDaylightTime(2, s, y)) << y;
         EXPECT_EQ(1, IsDaylightTime(0, s + 1, y)) << y;
-        int e = yday(y, 10, sundayOnOrBefore(y, 10, 31));
+        int e = yday(y, em, sundayOnOrBefore(y, em, ed));
         EXPECT_EQ(1, IsDaylightTime(23, e - 1, y)) << y;
         EXPECT_EQ(1, IsDaylightTime(1, e, y)) << y;
         EXPECT_EQ(0, IsDaylightTime(2, e, y)) << y;
         EXPECT_EQ(0, IsDaylightTime(0, e + 1, y)) << y;
-        EXPECT_EQ(0, IsDaylightTime(12, yday(y, 3, 31), y)) << y;
-        EXPECT_EQ(1, IsDaylightTime(12, yday(y, 5, 1), y)) << y;
-        EXPECT_EQ(1, IsDaylightTime(12, yday(y, 9, 30), y)) << y;
-        EXPECT_EQ(0, IsDaylightTime(12, yday(y, 11, 1), y)) << y;
+        EXPECT_EQ(0, IsDaylightTime(12, yday(y, sm, 1) - 1, y)) << y;
+        EXPECT_EQ(1, IsDaylightTime(12, yday(y, sm + 1, 1), y)) << y;
+        EXPECT_EQ(1, IsDaylightTime(12, yday(y, em, 1) - 1, y)) << y;
+        EXPECT_EQ(0, IsDaylightTime(12, yday(y, em + 1, 1), y)) << y;
     }
     // 29 February counts as February, 1 March of a leap year as March.
     EXPECT_EQ(0, IsDaylightTime(12, 59, 1996));

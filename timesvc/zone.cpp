@@ -2,8 +2,9 @@
  *
  * These rules are deliberately our own: the C runtime reads TZ by other
  * rules and the platform follows its own transition dates, but the time we
- * show must be exactly the time we set the clock to, by one fixed daylight
- * rule, whatever the machine's database says. */
+ * show follows the zone text the user typed, by one fixed daylight rule,
+ * whatever the machine's database says.  They shape only what is shown:
+ * the clock takes the instant itself, in UTC. */
 #include "zone.h"
 #include "../app/seams.h"
 
@@ -40,7 +41,7 @@ static BOOL bIsLeapYear(LONGLONG llYear)
 
 /* Reads the whole hours at lps (a sign, then digits) as seconds.  Fails
  * when they do not fit the 32-bit offset: a clipped or wrapped offset would
- * set the clock to a time the user never asked for. */
+ * show a time the user never asked for. */
 static BOOL bReadOffset(LPCSTR lps, LONG *plOffset)
 {
     /* one past the largest hour count whose seconds still fit */
@@ -148,35 +149,51 @@ static int iSundayOnOrBefore(int iYday, int iYear)
     return iYday - (int)w;
 }
 
+/* The daylight windows, latest first: from the first year of a row on,
+ * daylight time starts on the Sunday on or before the start day and ends on
+ * the Sunday on or before the end day (months from 0, days from 1). */
+static const struct {
+    int iFirstYear, iStartMon, iStartDay, iEndMon, iEndDay;
+} aDaylightWindows[] = {
+    {2007, 2, 14, 10, 7},       /* second Sunday of March to first of November */
+    {1987, 3, 7, 9, 31},        /* first Sunday of April to last of October */
+    {0, 3, 30, 9, 31},          /* last Sunday of April to last of October */
+};
+
 int IsDaylightTime(int iHour, int iYday, int iYear)
 {
     BOOL bLeap = bIsLeapYear(iYear);
     int iLook = iYday;
     int iMon = 0;
     int iChange;
+    int iRule = 0;
 
     /* 29 February must count as February when finding the month */
     if (bLeap && iYday >= FEB29_YDAY)
         --iLook;
     while (iMon < 11 && iLook >= aiDaysBefore[iMon + 1])
         ++iMon;
+    while (iYear < aDaylightWindows[iRule].iFirstYear)
+        ++iRule;
 
-    switch (iMon) {
-    case 3:     /* April: first Sunday from 1987 on, last Sunday before */
-        iChange = iSundayOnOrBefore(aiDaysBefore[3] + (iYear >= 1987 ? 6 : 29) + bLeap, iYear);
+    /* daylight from 02:00 standard time on the start Sunday */
+    if (iMon == aDaylightWindows[iRule].iStartMon) {
+        iChange = iSundayOnOrBefore(aiDaysBefore[iMon] + aDaylightWindows[iRule].iStartDay - 1
+                                    + bLeap, iYear);
         if (iYday != iChange)
             return iYday > iChange;
         return iHour >= 2;
-    case 4: case 5: case 6: case 7: case 8:
-        return 1;
-    case 9:     /* October: last Sunday, ending at 02:00 standard time */
-        iChange = iSundayOnOrBefore(aiDaysBefore[9] + 30 + bLeap, iYear);
+    }
+    /* and until standard time reaches 02:00 on the end Sunday, which is
+     * 03:00 daylight time */
+    if (iMon == aDaylightWindows[iRule].iEndMon) {
+        iChange = iSundayOnOrBefore(aiDaysBefore[iMon] + aDaylightWindows[iRule].iEndDay - 1
+                                    + bLeap, iYear);
         if (iYday != iChange)
             return iYday < iChange;
         return iHour < 2;
-    default:
-        return 0;
     }
+    return iMon > aDaylightWindows[iRule].iStartMon && iMon < aDaylightWindows[iRule].iEndMon;
 }
 
 /* Local seconds since 1970-01-01 into every field but the daylight flag. */
