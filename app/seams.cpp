@@ -2,7 +2,7 @@
 #include "../controls/helpview.h"
 
 DWORD (WINAPI *pfnGetTickCount)(void) = GetTickCount;
-BOOL (WINAPI *pfnSetLocalTime)(const SYSTEMTIME *) = SetLocalTime;
+BOOL (WINAPI *pfnSetSystemTime)(const SYSTEMTIME *) = SetSystemTime;
 DWORD (WINAPI *pfnGetTimeZoneInformation)(LPTIME_ZONE_INFORMATION) = GetTimeZoneInformation;
 BOOL (WINAPI *pfnMessageBeep)(UINT) = MessageBeep;
 /* Our own viewer stands in for the system's help engine (see helpview.cpp). */

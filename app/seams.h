@@ -8,7 +8,7 @@
 #include "kalvex.h"
 
 extern DWORD (WINAPI *pfnGetTickCount)(void);
-extern BOOL (WINAPI *pfnSetLocalTime)(const SYSTEMTIME *);
+extern BOOL (WINAPI *pfnSetSystemTime)(const SYSTEMTIME *);   /* takes UTC */
 extern DWORD (WINAPI *pfnGetTimeZoneInformation)(LPTIME_ZONE_INFORMATION);
 extern BOOL (WINAPI *pfnMessageBeep)(UINT);
 extern BOOL (WINAPI *pfnWinHelp)(HWND, LPCSTR, UINT, ULONG_PTR);

@@ -22,7 +22,13 @@ std::vector<HelpCall> helpCalls;
 
 static DWORD WINAPI GetTick() { return tick; }
 static BOOL WINAPI Beep(UINT) { ++beeps; return TRUE; }
-static BOOL WINAPI SetClock(const SYSTEMTIME *st) { clockSets.push_back(*st); return clockResult; }
+static BOOL WINAPI SetClock(const SYSTEMTIME *st)
+{
+    clockSets.push_back(*st);
+    if (!clockResult)
+        SetLastError(ERROR_PRIVILEGE_NOT_HELD);
+    return clockResult;
+}
 static DWORD WINAPI GetZone(LPTIME_ZONE_INFORMATION p) { *p = tzi; return tzResult; }
 static BOOL WINAPI Help(HWND, LPCSTR file, UINT cmd, ULONG_PTR)
 {
@@ -332,7 +338,7 @@ int main(int argc, char **argv)
 
     pfnGetTickCount = fake::GetTick;
     pfnMessageBeep = fake::Beep;
-    pfnSetLocalTime = fake::SetClock;       // never the real clock
+    pfnSetSystemTime = fake::SetClock;      // never the real clock
     pfnGetTimeZoneInformation = fake::GetZone;
     pfnWinHelp = fake::Help;
 

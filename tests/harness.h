@@ -13,8 +13,9 @@
 namespace fake {
 extern DWORD tick;                          // what pfnGetTickCount returns
 extern int beeps;                           // MessageBeep calls
-extern std::vector<SYSTEMTIME> clockSets;   // SetLocalTime calls, in order
-extern BOOL clockResult;                    // what the fake SetLocalTime answers
+extern std::vector<SYSTEMTIME> clockSets;   // SetSystemTime calls, in order
+extern BOOL clockResult;                    // what the fake SetSystemTime answers; it
+                                            // fails for want of the privilege
 extern TIME_ZONE_INFORMATION tzi;           // the zone the fake query reports
 extern DWORD tzResult;                      // and its return value
 struct HelpCall { std::string file; UINT command; };

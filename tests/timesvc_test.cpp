@@ -39,26 +39,22 @@ TEST(TimeText, EveryConversionAndTheBufferBound)
     EXPECT_STREQ("Sun Dec 03 09:07:05 2001 ABC", sz);
 }
 
-TEST(Clock, SetToTheLocalTimeOfTheZone)
+// The clock takes UTC whatever the zone, also on either side of 1970.
+TEST(Clock, SetToTheInstantInUtc)
 {
-    ApplyZoneText("PST8PST");
-    EXPECT_EQ(0, SetClockFromSeconds(868017600));          // 1997-07-04 12:00 UTC
-    ASSERT_EQ(1u, fake::clockSets.size());
-    const SYSTEMTIME &st = fake::clockSets[0];
-    EXPECT_EQ(1997, st.wYear);
-    EXPECT_EQ(7, st.wMonth);
-    EXPECT_EQ(4, st.wDay);
-    EXPECT_EQ(5, st.wDayOfWeek);
-    EXPECT_EQ(5, st.wHour);
-    EXPECT_EQ(0, st.wMinute);
-    EXPECT_EQ(0, st.wSecond);
-    EXPECT_EQ(0, st.wMilliseconds);
+    struct { const char *zone; LONG t; SYSTEMTIME utc; } rows[] = {
+        {"GMT0", 0x7FFFFFFF, {2038, 1, 2, 19, 3, 14, 7, 0}},
+        {"CET-1CEST", -3600, {1969, 12, 3, 31, 23, 0, 0, 0}},   // local 1970-01-01 00:00
+    };
+    for (auto &r : rows) {
+        ApplyZoneText(r.zone);
+        EXPECT_EQ(0, SetClockFromSeconds(r.t)) << r.zone;
+        ASSERT_FALSE(fake::clockSets.empty());
+        EXPECT_EQ(0, memcmp(&r.utc, &fake::clockSets.back(), sizeof(SYSTEMTIME))) << r.zone;
+    }
     fake::clockResult = FALSE;
-    EXPECT_EQ(-1, SetClockFromSeconds(868017600));
-    // No local time: the clock is left alone.
-    fake::clockResult = TRUE;
     EXPECT_EQ(-1, SetClockFromSeconds(0));
-    EXPECT_EQ(2u, fake::clockSets.size());
+    EXPECT_EQ((DWORD)ERROR_PRIVILEGE_NOT_HELD, GetLastError());
 }
 
 // One Time probe against a server at LoopAddr(n) that sends `answer` (and
@@ -87,46 +83,53 @@ static void ExpectNotCounted()
     EXPECT_EQ(0, RecvCount);
 }
 
-TEST(TimeService, AnswerSetsTheClockShowsTheTimeAndCounts)
+// The zone field shapes the text only: the clock always gets 1997-07-04
+// 12:00:00 UTC, a Friday.  An empty field takes the system's zone (8 hours
+// west, on daylight time) without names, so the text ends with a space.
+TEST(TimeService, TheZoneFieldShapesTheTextNeverTheClock)
 {
+    const SYSTEMTIME utc = {1997, 7, 5, 4, 12, 0, 0, 0};
+    struct { const char *zone, *shown; } rows[] = {
+        {"PST8PST", "Fri Jul 04 05:00:00 1997 PST"},
+        {"CET-1CEST", "Fri Jul 04 14:00:00 1997 CES"},
+        {"", "Fri Jul 04 05:00:00 1997 "},
+    };
     TestWindow w;
-    SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "PST8PST");
-    EXPECT_EQ("Time from " + LoopAddr(1) + ": Fri Jul 04 05:00:00 1997 PST", Probe(w, 1, kJuly4));
-    ASSERT_EQ(1u, fake::clockSets.size());
-    EXPECT_EQ(1997, fake::clockSets[0].wYear);
-    EXPECT_EQ(7, fake::clockSets[0].wMonth);
-    EXPECT_EQ(4, fake::clockSets[0].wDay);
-    EXPECT_EQ(5, fake::clockSets[0].wDayOfWeek);
-    EXPECT_EQ(5, fake::clockSets[0].wHour);
-    EXPECT_EQ(0, fake::clockSets[0].wMinute);
-    EXPECT_EQ("1", ItemText(w.hWnd, IDC_RECV));
-    EXPECT_FALSE(FileExists(KX_LOGFILE));
-    // A computer that refuses the clock change still sees the time.
-    fake::clockResult = FALSE;
-    EXPECT_EQ("Time from " + LoopAddr(2) + ": Fri Jul 04 05:00:00 1997 PST", Probe(w, 2, kJuly4));
-    EXPECT_EQ(2u, fake::clockSets.size());
-    EXPECT_EQ("2", ItemText(w.hWnd, IDC_RECV));
-    EXPECT_FALSE(FileExists(KX_LOGFILE));
-}
-
-TEST(TimeService, EveryAnswerTakesTheZoneFieldAsItIsThen)
-{
-    TestWindow w;
-    SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "PST8PST");
-    EXPECT_EQ("Time from " + LoopAddr(1) + ": Fri Jul 04 05:00:00 1997 PST", Probe(w, 1, kJuly4));
-    SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "EST5EDT");
-    EXPECT_EQ("Time from " + LoopAddr(2) + ": Fri Jul 04 08:00:00 1997 EDT", Probe(w, 2, kJuly4));
-    ASSERT_EQ(2u, fake::clockSets.size());
-    EXPECT_EQ(8, fake::clockSets[1].wHour);
-    // An empty field: the system's zone (8 hours west, on daylight time),
-    // no names, and the text ends with the space before the name.
     fake::tzi.Bias = 480;
     fake::tzResult = TIME_ZONE_ID_DAYLIGHT;
-    SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "");
-    EXPECT_EQ("Time from " + LoopAddr(3) + ": Fri Jul 04 05:00:00 1997 ", Probe(w, 3, kJuly4));
-    EXPECT_EQ(5, fake::clockSets[2].wHour);
-    EXPECT_EQ(3, RecvCount);
+    int n = 0;
+    for (auto &r : rows) {
+        // the field is read at every answer: an edit applies from the next
+        SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, r.zone);
+        ++n;
+        EXPECT_EQ("Time from " + LoopAddr(n) + ": " + r.shown, Probe(w, n, kJuly4));
+        ASSERT_EQ((size_t)n, fake::clockSets.size());
+        EXPECT_EQ(0, memcmp(&utc, &fake::clockSets.back(), sizeof(utc))) << r.zone;
+        EXPECT_EQ(std::to_string(n), ItemText(w.hWnd, IDC_RECV));
+    }
+    EXPECT_FALSE(FileExists(KX_LOGFILE));
     EXPECT_FALSE(FileExists(IniPath()));
+}
+
+// A refused clock is a failure: the reason follows the time on a line of its
+// own, and the whole text is one log record.  The answer still counts.
+TEST(TimeService, AClockNotSetSaysWhyAndIsLogged)
+{
+    TestWindow w;
+    SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "PST8PST");
+    fake::clockResult = FALSE;
+    std::string shown = Probe(w, 1, kJuly4);
+    std::string head = "Time from " + LoopAddr(1) + ": Fri Jul 04 05:00:00 1997 PST\r\n"
+                       "Clock not set: system error #1314 ";
+    ASSERT_EQ(head, shown.substr(0, head.size()));
+    std::string reason = shown.substr(head.size());     // the system's own words
+    ASSERT_FALSE(reason.empty());
+    EXPECT_EQ(std::string::npos, reason.find_first_of("\r\n")) << reason;
+    EXPECT_NE(' ', reason.back());
+    EXPECT_EQ("1", ItemText(w.hWnd, IDC_RECV));
+    std::string log = ReadWholeFile(KX_LOGFILE);
+    EXPECT_EQ(0u, log.rfind("\r\n\n")) << log;
+    EXPECT_NE(std::string::npos, log.find(" -=- " + shown + " my IP = ")) << log;
 }
 
 TEST(TimeService, TheRolloverOf2036AndAnswersWithoutLocalTime)

@@ -14,6 +14,10 @@
 
 int TimeFlag;       /* set by the dialog when TimeStart succeeds, cleared by TimeClose */
 
+/* Seconds from 1601-01-01, where the system's file times start, to 1970 */
+#define KX_EPOCH_1601 11644473600LL
+#define KX_TICKS_PER_SEC 10000000ULL    /* file times count 100 ns */
+
 /* Our own English names: the text must not change with the user's locale. */
 static const char szTimeFormat[] = "%a %b %d %H:%M:%S %Y %Z";
 static const char *const aszDayNames[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -43,23 +47,24 @@ static LONG tClockOf(u_long ulSince1900)
     return dw <= 0x7FFFFFFFUL ? (LONG)dw : -(LONG)(0xFFFFFFFFUL - dw) - 1;
 }
 
+/* The clock takes the instant itself, in UTC: Windows' own zone settings
+ * then show it right in every zone and every week, whatever the TimeZone
+ * text says.  The zone still decides whether there is a time at all: an
+ * instant without local time there is neither shown nor set. */
 int SetClockFromSeconds(LONG t)
 {
-    const TimeFields *ptm = LocalTimeOf(t);
+    ULARGE_INTEGER uli;
+    FILETIME ft;
     SYSTEMTIME st;
 
-    /* an instant before the zone's 1970 has no local time to set */
-    if (!ptm)
+    if (!LocalTimeOf(t))
         return -1;
-    st.wYear = (WORD)(ptm->iYear + 1900);
-    st.wMonth = (WORD)(ptm->iMon + 1);
-    st.wDayOfWeek = (WORD)ptm->iWday;
-    st.wDay = (WORD)ptm->iMday;
-    st.wHour = (WORD)ptm->iHour;
-    st.wMinute = (WORD)ptm->iMin;
-    st.wSecond = (WORD)ptm->iSec;
-    st.wMilliseconds = 0;
-    return pfnSetLocalTime(&st) == TRUE ? 0 : -1;
+    uli.QuadPart = (ULONGLONG)((LONGLONG)t + KX_EPOCH_1601) * KX_TICKS_PER_SEC;
+    ft.dwLowDateTime = uli.LowPart;
+    ft.dwHighDateTime = uli.HighPart;
+    if (!FileTimeToSystemTime(&ft, &st))
+        return -1;
+    return pfnSetSystemTime(&st) == TRUE ? 0 : -1;
 }
 
 /* A name from a table, or "???" for a field out of its range, so that a
@@ -133,15 +138,41 @@ int FormatTimeText(const TimeFields *ptm, LPSTR lpsOut, int cchOut)
     return iLen;
 }
 
-/* Shows the answer and counts it: the text tells the local time that the
- * clock was just set to. */
-static void vShowTime(const TimeFields *tmClock)
+/* The system's own words for an error code, without the line end that
+ * its messages carry; empty when it has none. */
+static void vSystemMessage(DWORD dwErr, LPSTR lpsOut, DWORD cchOut)
+{
+    DWORD cch = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                               dwErr, 0, lpsOut, cchOut, NULL);
+
+    if (cch >= cchOut)
+        cch = 0;
+    while (cch > 0 && (lpsOut[cch - 1] == '\r' || lpsOut[cch - 1] == '\n' ||
+                       lpsOut[cch - 1] == ' ' || lpsOut[cch - 1] == '\t'))
+        --cch;
+    lpsOut[cch] = 0;
+}
+
+/* Shows the answer and counts it, since an answer came either way.  A
+ * clock that was not set is a failure: the user must not take the time
+ * shown for the computer's own, so the reason follows on a line of its
+ * own and the whole text is logged. */
+static void vShowTime(const TimeFields *tmClock, BOOL bClockSet, DWORD dwErr)
 {
     char szTimeText[256];
+    char szReason[256];
+    int iLen;
 
     FormatTimeText(tmClock, szTimeText, sizeof(szTimeText));
-    snprintf(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, szTimeText);
-    vWriteResults(szResult, FALSE);
+    iLen = snprintf(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, szTimeText);
+    if (!bClockSet && iLen >= 0 && iLen < (int)sizeof(szResult)) {
+        vSystemMessage(dwErr, szReason, sizeof(szReason));
+        /* a long reason is cut at the end of the result, never beyond it */
+        snprintf(szResult + iLen, sizeof(szResult) - iLen,
+                 "\r\nClock not set: system error #%d%s%s", (int)dwErr,
+                 szReason[0] ? " " : "", szReason);
+    }
+    vWriteResults(szResult, !bClockSet);
     vCountAnswer();
 }
 
@@ -151,6 +182,8 @@ void TimeRead(void)
     char szZone[40];    /* the TimeZone field holds at most 39 characters */
     const TimeFields *tmClock;
     LONG tClock;
+    BOOL bClockSet;
+    DWORD dwErr;
 
     SetDlgItemTextA(ghDlg, IDC_RESULTS, "Reading");
     if (WSAIsBlocking())
@@ -174,12 +207,13 @@ void TimeRead(void)
         GetDlgItemTextA(ghDlg, IDC_TIMEZONE, szZone, sizeof(szZone));
         ApplyZoneText(szZone);
         tClock = tClockOf(ntohl(ulbuffer));
-        SetClockFromSeconds(tClock);
+        bClockSet = SetClockFromSeconds(tClock) == 0;
+        dwErr = bClockSet ? ERROR_SUCCESS : GetLastError();
         /* An instant before 1970 in this zone has no local time: the clock
          * was left alone, and the answer is as good as none. */
         tmClock = LocalTimeOf(tClock);
         if (tmClock) {
-            vShowTime(tmClock);
+            vShowTime(tmClock, bClockSet, dwErr);
             return;
         }
     }
