@@ -76,6 +76,17 @@ static SOCKET sListen(const char *szAddr, u_short uPort)
     return s;
 }
 
+/* A client sets its clock to the whole second it receives, and a clock a
+ * good part of a second off would be stepped: answer just after a second
+ * begins, so that our own time is told to within a few milliseconds. */
+static void vAwaitWholeSecond(void)
+{
+    SYSTEMTIME st;
+    GetSystemTime(&st);
+    if (st.wMilliseconds > 50)
+        Sleep(1000 - st.wMilliseconds + 5);
+}
+
 /* Answers one client and hangs up: both services speak first and only once. */
 static void vServe(SOCKET sListener, u_short uPort, long lOffset)
 {
@@ -85,6 +96,7 @@ static void vServe(SOCKET sListener, u_short uPort, long lOffset)
     char szAnswer[64];
     int cb;
     if (uPort == 37) {
+        vAwaitWholeSecond();
         u_long ul = htonl(ulTimeNow(lOffset));
         memcpy(szAnswer, &ul, 4);
         cb = 4;
