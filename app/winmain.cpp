@@ -58,13 +58,22 @@ static HWND hFindRunningInstance(void)
     return hFound;
 }
 
+static void vLetGoOfMutex(void)
+{
+    if (hRunning)
+        CloseHandle(hRunning);
+    hRunning = NULL;
+}
+
 /* Two copies started at the same moment would both look for the other's
  * dialog before either has one; the mutex decides at once which is first.
  * The second waits for the first copy's dialog, so that it can restore it. */
 static BOOL bAnotherCopyRuns(void)
 {
     hRunning = CreateMutexA(NULL, FALSE, KX_MUTEX_NAME);
-    if (!hRunning || GetLastError() != ERROR_ALREADY_EXISTS)
+    /* The mutex of a copy run as administrator is there but may not be opened. */
+    DWORD dwError = GetLastError();
+    if (hRunning ? dwError != ERROR_ALREADY_EXISTS : dwError != ERROR_ACCESS_DENIED)
         return FALSE;
     for (DWORD dwWaited = 0; dwWaited < KX_WAIT_FOR_FIRST_MS; dwWaited += KX_WAIT_STEP_MS) {
         oldhwnd = hFindRunningInstance();
@@ -74,8 +83,7 @@ static BOOL bAnotherCopyRuns(void)
     }
     if (oldhwnd && IsIconic(oldhwnd))
         ShowWindow(oldhwnd, SW_RESTORE);
-    CloseHandle(hRunning);
-    hRunning = NULL;
+    vLetGoOfMutex();
     return TRUE;
 }
 
@@ -114,8 +122,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     DialogBoxParamA(hThisInst, KX_DIALOG, NULL, Pinger, 0);
 
     WSACleanup();
-    if (hRunning)
-        CloseHandle(hRunning);
-    hRunning = NULL;
+    vLetGoOfMutex();
     return 0;
 }
