@@ -12,6 +12,9 @@
 #define WM_SOCKET_EVENT     (WM_USER + 1)
 #define WM_HOST_RESOLVED    (WM_USER + 2)
 
+/* Held by the running copy for its whole run, one per logon session. */
+#define KX_MUTEX_NAME       "Local\\Kalvex32.Running"
+
 extern HWND ghDlg;                  /* controller/pinger.cpp */
 extern HINSTANCE hThisInst;         /* app/winmain.cpp */
 extern HICON hIcon;                 /* app/winmain.cpp */

@@ -11,6 +11,11 @@ HINSTANCE hThisInst;    /* set by WinMain, read when the dialog is loaded */
 HICON hIcon;            /* loaded by WinMain, destroyed by Exit */
 WSADATA WSAData;        /* filled by the sockets start-up */
 HWND oldhwnd;           /* WinMain's find: the dialog of an instance already running */
+static HANDLE hRunning; /* WinMain's hold on the one-copy mutex, for the whole run */
+
+/* How long a second copy waits for the first copy's dialog to appear. */
+#define KX_WAIT_FOR_FIRST_MS    5000
+#define KX_WAIT_STEP_MS         50
 
 static const char szClassName[] = "KalvexClass";
 
@@ -53,12 +58,43 @@ static HWND hFindRunningInstance(void)
     return hFound;
 }
 
+static void vLetGoOfMutex(void)
+{
+    if (hRunning)
+        CloseHandle(hRunning);
+    hRunning = NULL;
+}
+
+/* Two copies started at the same moment would both look for the other's
+ * dialog before either has one; the mutex decides at once which is first.
+ * The second waits for the first copy's dialog, so that it can restore it. */
+static BOOL bAnotherCopyRuns(void)
+{
+    hRunning = CreateMutexA(NULL, FALSE, KX_MUTEX_NAME);
+    /* The mutex of a copy run as administrator is there but may not be opened. */
+    DWORD dwError = GetLastError();
+    if (hRunning ? dwError != ERROR_ALREADY_EXISTS : dwError != ERROR_ACCESS_DENIED)
+        return FALSE;
+    for (DWORD dwWaited = 0; dwWaited < KX_WAIT_FOR_FIRST_MS; dwWaited += KX_WAIT_STEP_MS) {
+        oldhwnd = hFindRunningInstance();
+        if (oldhwnd)
+            break;
+        Sleep(KX_WAIT_STEP_MS);
+    }
+    if (oldhwnd && IsIconic(oldhwnd))
+        ShowWindow(oldhwnd, SW_RESTORE);
+    vLetGoOfMutex();
+    return TRUE;
+}
+
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     WNDCLASSEXA wc;
     char szErrMsg[60];
     int iErr;
 
+    if (bAnotherCopyRuns())
+        return 0;
     hThisInst = hInstance;
 
     /* Our control layer takes the place of a library that registers its
@@ -77,13 +113,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     wc.hIconSm = hIcon;
     RegisterClassExA(&wc);
 
-    oldhwnd = hFindRunningInstance();
-    if (oldhwnd) {
-        if (IsIconic(oldhwnd))
-            ShowWindow(oldhwnd, SW_RESTORE);
-        return 0;
-    }
-
     iErr = pfnWSAStartup(0x0101, &WSAData);
     if (iErr != 0) {
         wnsprintfA(szErrMsg, sizeof(szErrMsg), "WSAStartup Error = %d", iErr);
@@ -93,5 +122,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     DialogBoxParamA(hThisInst, KX_DIALOG, NULL, Pinger, 0);
 
     WSACleanup();
+    vLetGoOfMutex();
     return 0;
 }

@@ -1,7 +1,9 @@
 #include "pinger.h"
 
+#include "hostlist.h"
 #include "meter.h"
 #include "settings.h"
+#include "../app/results.h"
 #include "../app/seams.h"
 #include "../probe/connect.h"
 #include "../probe/services.h"
@@ -121,20 +123,36 @@ static void vInitDialog(HWND hDlg)
 
 /* ---- Commands ---- */
 
+/* A name that would not come back from the file as itself, or that the
+ * saved list has no room for, is refused with the beep of a full field.
+ * A change to the list is kept at once, not only at the next Start. */
 static void vAddHost(HWND hDlg)
 {
+    szDest[0] = '\0';
     GetDlgItemTextA(hDlg, IDC_HOST, szDest, sizeof(szDest));
+    if (!bHostListTakes(hDlg, szDest)) {
+        pfnMessageBeep(MB_OK);
+        return;
+    }
     SendDlgItemMessageA(hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)szDest);
+    vSaveHostList(hDlg);
 }
 
-/* The combo box's own search decides what matches: a prefix, any case,
- * looked for from the second entry round to the first. */
+/* The entry equal to the text, any case, goes; only without one does the
+ * combo box's own search decide: a prefix, any case, looked for from the
+ * second entry round to the first. */
 static void vRemoveHost(HWND hDlg)
 {
+    szDest[0] = '\0';
     GetDlgItemTextA(hDlg, IDC_HOST, szDest, sizeof(szDest));
-    LRESULT lFound = SendDlgItemMessageA(hDlg, IDC_HOST, CB_FINDSTRING, 0, (LPARAM)szDest);
-    if (lFound != CB_ERR)
+    iCutAtControl(szDest);
+    LRESULT lFound = SendDlgItemMessageA(hDlg, IDC_HOST, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)szDest);
+    if (lFound == CB_ERR)
+        lFound = SendDlgItemMessageA(hDlg, IDC_HOST, CB_FINDSTRING, 0, (LPARAM)szDest);
+    if (lFound != CB_ERR) {
         SendDlgItemMessageA(hDlg, IDC_HOST, CB_DELETESTRING, (WPARAM)lFound, 0);
+        vSaveHostList(hDlg);
+    }
     SendDlgItemMessageA(hDlg, IDC_HOST, CB_SETCURSEL, 0, 0);
 }
 
@@ -156,6 +174,7 @@ static void vShowServiceFields(HWND hDlg, int id)
 
 static void vStart(HWND hDlg)
 {
+    vCutFieldsAtControls(hDlg);
     vMeterReset();
     vEnableWhileIdle(hDlg, FALSE);
 
@@ -231,6 +250,14 @@ static void vStartCheckedService(HWND hDlg)
     }
 }
 
+/* Anything but blanks: an empty host would probe this computer itself. */
+static BOOL bIsHostGiven(LPCSTR lpsHost)
+{
+    while (*lpsHost == ' ')
+        ++lpsHost;
+    return *lpsHost != '\0';
+}
+
 static void vTimerStep(HWND hDlg)
 {
     vMeterTick(hDlg);
@@ -239,7 +266,13 @@ static void vTimerStep(HWND hDlg)
     if (tickcounter != 1 && CurrentTickCount < NextTickCount)
         return;
     vScheduleNextProbe();
+    /* The fields may have changed since Start; the services read them too. */
+    vCutFieldsAtControls(hDlg);
     GetDlgItemTextA(hDlg, IDC_HOST, szDest, sizeof(szDest));
+    if (!bIsHostGiven(szDest)) {
+        vWriteResults("Enter a host to probe..", 0);    /* nothing started: nothing to count or log */
+        return;
+    }
     vStartCheckedService(hDlg);
     vMeterIntervalEnd(hDlg);
 }

@@ -1,10 +1,12 @@
 /* The settings file.  The dialog's fields are the settings while the program
  * runs; the file only carries them from one run to the next, so it is read
- * once when the dialog opens and written back whole at every Start. */
+ * once when the dialog opens and written back whole at every Start.  Only
+ * the host list is also written as soon as it changes. */
 #include "settings.h"
 
 #include <limits.h>
 
+#include "hostlist.h"
 #include "meter.h"
 #include "pinger.h"
 
@@ -15,8 +17,10 @@ int bAutoStart;             /* the Auto start check box as last read or saved */
 char szService[25];         /* the Service setting, for the pre-selection */
 
 /* Working copies of the fields, owned here, used only while reading or
- * writing.  Their sizes bound what the file can put into each field. */
-static char szBuffer[40];   /* Host, and each host list entry when saving */
+ * writing.  Their sizes bound what the file can put into each field, and
+ * what each field takes from the keyboard. */
+static char szBuffer[KX_HOST_MAX + 1];      /* Host, and each host list entry when saving */
+static char szHostList[KX_HOSTLIST_SIZE];   /* the HostList value while it is read or joined */
 static char szUser[25];
 static char szTZ[20];
 static char szAlarm[5];
@@ -24,6 +28,18 @@ static char szGoMin[5];
 static char szHourly[6];
 static char szStop[5];
 static char szNumber[12];   /* any int as "%d": the check boxes and Stop Value */
+
+/* The text fields and the copies that keep them. */
+static const struct {
+    int id;
+    int nSize;
+} aTextFields[] = {
+    { IDC_HOST, sizeof(szBuffer) }, { IDC_INTERVAL, sizeof(szTime) },
+    { IDC_USER, sizeof(szUser) }, { IDC_TIMEZONE, sizeof(szTZ) },
+    { IDC_GOMIN, sizeof(szGoMin) }, { IDC_ALARM, sizeof(szAlarm) },
+    { IDC_STOPVAL, sizeof(szStop) }, { IDC_RATE, sizeof(szHourly) },
+};
+#define KX_NTEXTFIELDS ((int)(sizeof(aTextFields) / sizeof(aTextFields[0])))
 
 static BOOL bIsBlank(char c)
 {
@@ -53,8 +69,11 @@ int iDecimal(LPCSTR lps)
  * they always have.  A program run without administrator rights on current
  * Windows may not write there, and its settings would silently never be
  * saved; it keeps them in the user's application-data folder instead, and
- * takes a copy of the Windows folder's file along the first time. */
-static char szIniFile[MAX_PATH];    /* chosen at the first use, kept for the run */
+ * takes a copy of the Windows folder's file along the first time.  From
+ * then on the user's own file is the one, elevated or not: were the choice
+ * made anew by the rights of the moment, settings saved in one file would
+ * come back stale from the other. */
+static char szIniFile[MAX_PATH];    /* chosen when the dialog opens (or at the first use), kept while it is open */
 
 /* A path into a MAX_PATH buffer; FALSE when it had to be cut. */
 static BOOL bFormatPath(char szPath[MAX_PATH], LPCSTR lpsFormat, LPCSTR lpsArg)
@@ -95,9 +114,14 @@ LPCSTR lpsIniFile(void)
         return szIniFile;
     char szAppData[MAX_PATH], szDir[MAX_PATH];
     DWORD n = GetEnvironmentVariableA("APPDATA", szAppData, MAX_PATH);
-    if (bWindowsFolderTakesIni() || n == 0 || n >= MAX_PATH
-        || !bFormatPath(szDir, "%s\\Kalvex32", szAppData)
-        || !bFormatPath(szIniFile, "%s\\" KX_INIFILE, szDir)) {
+    BOOL bPerUser = n != 0 && n < MAX_PATH
+        && bFormatPath(szDir, "%s\\Kalvex32", szAppData)
+        && bFormatPath(szIniFile, "%s\\" KX_INIFILE, szDir);
+    /* Looked for first: it is one cheap question, and it settles the rest. */
+    DWORD dwAttributes = bPerUser ? GetFileAttributesA(szIniFile) : INVALID_FILE_ATTRIBUTES;
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return szIniFile;
+    if (!bPerUser || bWindowsFolderTakesIni()) {
         lstrcpynA(szIniFile, KX_INIFILE, sizeof(szIniFile));
         return szIniFile;
     }
@@ -125,12 +149,42 @@ static void vWriteNumber(LPCSTR lpsKey, int iValue)
     vWriteText(lpsKey, szNumber);
 }
 
-/* A field as typed, at most the buffer's length less one, saved under lpsKey. */
-static void vSaveField(HWND hDlg, int idField, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)
+/* A field's text as it is used and saved: at most the buffer's length less
+ * one, cut at its first control character.  A line break in a value would
+ * end its line in the file and start keys, or a section, of its own. */
+static void vFieldText(HWND hDlg, int idField, LPSTR lpsBuf, int nSize)
 {
     lpsBuf[0] = '\0';
     GetDlgItemTextA(hDlg, idField, lpsBuf, nSize);
+    iCutAtControl(lpsBuf);
+}
+
+/* A field as typed, saved under lpsKey. */
+static void vSaveField(HWND hDlg, int idField, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)
+{
+    vFieldText(hDlg, idField, lpsBuf, nSize);
     vWriteText(lpsKey, lpsBuf);
+}
+
+void vCutFieldsAtControls(HWND hDlg)
+{
+    char szField[KX_HOST_MAX + 1];  /* the largest field */
+    for (int i = 0; i < KX_NTEXTFIELDS; i++) {
+        szField[0] = '\0';
+        int n = GetDlgItemTextA(hDlg, aTextFields[i].id, szField, sizeof(szField));
+        if (iCutAtControl(szField) < n)
+            SetDlgItemTextA(hDlg, aTextFields[i].id, szField);
+    }
+}
+
+/* Each field takes no more than is kept and saved of it, so that what the
+ * user sees is what runs and what comes back at the next start. */
+static void vLimitFields(HWND hDlg)
+{
+    for (int i = 0; i < KX_NTEXTFIELDS; i++) {
+        UINT uMsg = aTextFields[i].id == IDC_HOST ? CB_LIMITTEXT : EM_LIMITTEXT;
+        SendDlgItemMessageA(hDlg, aTextFields[i].id, uMsg, (WPARAM)(aTextFields[i].nSize - 1), 0);
+    }
 }
 
 /* The Interval as the program runs with it: never below 20 seconds.  Only a
@@ -154,44 +208,27 @@ int iIntervalOf(LPCSTR lpsText)
     return i;
 }
 
-/* Fills the Host list from szDest, whose names each end at a ";".  Runs of
- * ";" are one separator.  When the value filled the whole buffer it may have
- * been cut inside its last name; such a fragment is not a host anybody
- * entered, so it is left out rather than listed. */
+/* Fills the Host list from the HostList value. */
 static void vFillHostList(HWND hDlg, DWORD dwLength)
 {
-    if (dwLength >= sizeof(szDest) - 1) {
-        char *lpsEnd = szDest + lstrlenA(szDest);
-        while (lpsEnd > szDest && lpsEnd[-1] != ';')
-            *--lpsEnd = '\0';
-    }
-    char *lpsName = szDest;
-    for (;;) {
-        while (*lpsName == ';')
-            ++lpsName;
-        if (!*lpsName)
-            break;
-        char *lpsNext = lpsName;
-        while (*lpsNext && *lpsNext != ';')
-            ++lpsNext;
-        BOOL bLast = !*lpsNext;
-        *lpsNext = '\0';
-        SendDlgItemMessageA(hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)lpsName);
-        if (bLast)
-            break;
-        lpsName = lpsNext + 1;
-    }
+    vDropCutName(szHostList, (int)dwLength, sizeof(szHostList));
+    LPCSTR lpsRest = szHostList;
+    while (bNextHostName(&lpsRest, szBuffer))
+        SendDlgItemMessageA(hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)szBuffer);
 }
 
 void vReadSettings(HWND hDlg)
 {
+    szIniFile[0] = '\0';           /* chosen anew for every opening */
+    vLimitFields(hDlg);
+
     iErrMax = (int)GetPrivateProfileIntA(SEC_SPECIAL, "StopErrorCount", 3, lpsIniFile());
 
     vReadText("Host", KX_DEFAULT_HOST, szBuffer, sizeof(szBuffer));
     SetDlgItemTextA(hDlg, IDC_HOST, szBuffer);
 
     DWORD dwLength = GetPrivateProfileStringA(SEC_DEFAULT, "HostList", KX_DEFAULT_HOSTLIST,
-                                              szDest, sizeof(szDest), lpsIniFile());
+                                              szHostList, sizeof(szHostList), lpsIniFile());
     vFillHostList(hDlg, dwLength);
 
     vReadText("Interval", "60", szTime, sizeof(szTime));
@@ -226,36 +263,47 @@ void vReadSettings(HWND hDlg)
     vReadText("Service", "Kalv", szService, sizeof(szService));
 }
 
-/* Joins the list's names into szDest, each followed by ";".  A name that
- * does not fit the entry buffer, or no longer fits the value, is left out
- * whole: cutting it would save a host name nobody entered. */
-static void vJoinHostList(HWND hDlg)
+/* Joins the list's names into szHostList, each followed by ";"; returns
+ * the value's length.  A name that is no host, or no longer fits the value,
+ * is left out whole: cutting it would save a host name nobody entered. */
+static int iJoinHostList(HWND hDlg)
 {
-    szDest[0] = '\0';
+    szHostList[0] = '\0';
     int iLength = 0;
     int iHostCount = (int)SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETCOUNT, 0, 0);
     for (int i = 0; i < iHostCount; ++i) {
         LRESULT lEntry = SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETLBTEXTLEN, i, 0);
         if (lEntry == CB_ERR || lEntry >= (LRESULT)sizeof(szBuffer))
             continue;
-        if (iLength + (int)lEntry + 1 > (int)sizeof(szDest) - 1)
-            continue;
         szBuffer[0] = '\0';
         SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETLBTEXT, i, (LPARAM)szBuffer);
         szBuffer[sizeof(szBuffer) - 1] = '\0';
-        iLength += wnsprintfA(szDest + iLength, (int)sizeof(szDest) - iLength, "%s;", szBuffer);
+        iCutAtControl(szBuffer);
+        bAppendHostName(szHostList, sizeof(szHostList), &iLength, szBuffer);
     }
+    return iLength;
+}
+
+BOOL bHostListTakes(HWND hDlg, LPCSTR lpsName)
+{
+    if (!bIsListableHost(lpsName))
+        return FALSE;
+    int iLength = iJoinHostList(hDlg);
+    return bAppendHostName(szHostList, sizeof(szHostList), &iLength, lpsName);
+}
+
+void vSaveHostList(HWND hDlg)
+{
+    iJoinHostList(hDlg);
+    vWriteText("HostList", szHostList);
 }
 
 void vWriteSettings(HWND hDlg)
 {
     vSaveField(hDlg, IDC_HOST, "Host", szBuffer, sizeof(szBuffer));
+    vSaveHostList(hDlg);
 
-    vJoinHostList(hDlg);
-    vWriteText("HostList", szDest);
-
-    szTime[0] = '\0';
-    GetDlgItemTextA(hDlg, IDC_INTERVAL, szTime, sizeof(szTime));
+    vFieldText(hDlg, IDC_INTERVAL, szTime, sizeof(szTime));
     vTakeInterval();
     vWriteText("Interval", szTime);
 

@@ -1,4 +1,5 @@
-/* KALVEX.INI: read when the dialog opens, written at every Start. */
+/* KALVEX.INI: read when the dialog opens, written at every Start; the host
+ * list also whenever "+" or "--" changes it. */
 #ifndef KALVEX_SETTINGS_H
 #define KALVEX_SETTINGS_H
 
@@ -24,6 +25,15 @@ LPCSTR lpsIniFile(void);
 
 void vReadSettings(HWND hDlg);
 void vWriteSettings(HWND hDlg);
+
+/* Whether "+" may list the name: a host name that comes back as itself
+ * from the file, with room left for it in the saved list. */
+BOOL bHostListTakes(HWND hDlg, LPCSTR lpsName);
+void vSaveHostList(HWND hDlg);
+
+/* Cuts each text field at its first control character, so that what runs
+ * is what is saved. */
+void vCutFieldsAtControls(HWND hDlg);
 
 /* The decimal value of a text as the settings and limits take it: leading
  * white space, one sign, digits up to the first other character, 0 without

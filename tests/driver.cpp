@@ -56,7 +56,8 @@ std::vector<HWND> KalvexDialogs(DWORD pid)
     return search.found;
 }
 
-Child::Child(const std::string &exe, const std::string &args, const std::string &dir, WORD show)
+Child::Child(const std::string &exe, const std::string &args, const std::string &dir, WORD show,
+             bool held)
 {
     std::string cmd = "\"" + exe + "\"";
     if (!args.empty())
@@ -70,7 +71,7 @@ Child::Child(const std::string &exe, const std::string &args, const std::string 
     // Wine now and then fails a start while another child is ending; a
     // second try a moment later goes through.
     for (int iTry = 0; iTry < 5; ++iTry) {
-        if (CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
+        if (CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, held ? CREATE_SUSPENDED : 0, NULL,
                            dir.empty() ? NULL : dir.c_str(), &si, &pi))
             return;
         fprintf(stderr, "starting %s failed (error %lu)\n", exe.c_str(), GetLastError());

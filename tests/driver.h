@@ -23,11 +23,13 @@ bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs = 10000);
 // The main dialogs of every running Kalvex32, or of one process.
 std::vector<HWND> KalvexDialogs(DWORD pid = 0);
 
-// One started program.  Ending the test ends the program too.
+// One started program, held before its first instruction when `held`
+// until Resume.  Ending the test ends the program too.
 class Child {
 public:
     Child(const std::string &exe, const std::string &args = "", const std::string &dir = "",
-          WORD show = SW_SHOWNORMAL);
+          WORD show = SW_SHOWNORMAL, bool held = false);
+    void Resume() const { ResumeThread(pi.hThread); }
     ~Child();
     bool Started() const { return pi.hProcess != NULL; }
     DWORD Pid() const { return pi.dwProcessId; }

@@ -188,6 +188,27 @@ TEST(EndToEnd, SecondStartFindsTheFirstAndEndsWithZero)
     EXPECT_EQ(0, first.ExitCode());
 }
 
+// Two copies let go at the same moment, fifty times over: each time one
+// opens its dialog and the other ends with 0 without one.
+TEST(EndToEnd, DoubleLaunchesGiveOneDialog)
+{
+    for (int round = 0; round < 50; ++round) {
+        SCOPED_TRACE(round);
+        Child a(KalvexExe(), "", "", SW_SHOWNORMAL, true), b(KalvexExe(), "", "", SW_SHOWNORMAL, true);
+        ASSERT_TRUE(a.Started() && b.Started());
+        a.Resume();
+        b.Resume();
+        ASSERT_TRUE(WaitFor([&] { return a.Running() != b.Running(); }));
+        const Child &first = a.Running() ? a : b, &second = a.Running() ? b : a;
+        EXPECT_EQ(0, second.ExitCode(0));
+        HWND hDlg = first.WaitDialog();
+        ASSERT_TRUE(hDlg != NULL);
+        EXPECT_EQ(1u, KalvexDialogs().size());
+        ExitThroughButton(hDlg);
+        EXPECT_EQ(0, first.ExitCode());
+    }
+}
+
 // What a user can see of a freshly opened dialog.
 static std::vector<std::string> Snapshot(HWND hDlg)
 {

@@ -114,6 +114,21 @@ std::string IniPath()
     return std::string(sz) + "\\KALVEX.INI";
 }
 
+std::string UserIniPath()
+{
+    char sz[MAX_PATH] = "";
+    GetEnvironmentVariableA("APPDATA", sz, sizeof(sz));
+    return std::string(sz) + "\\Kalvex32\\KALVEX.INI";
+}
+
+void RemoveUserIni()
+{
+    std::string path = UserIniPath();
+    WritePrivateProfileStringA(NULL, NULL, NULL, path.c_str());
+    DeleteFileA(path.c_str());
+    RemoveDirectoryA(path.substr(0, path.rfind('\\')).c_str());
+}
+
 /* ---- The stand-in window ---- */
 
 static TestWindow *pCurrent;
@@ -335,6 +350,7 @@ int main(int argc, char **argv)
     CreateDirectoryA(szWorkDir, NULL);
     SetCurrentDirectoryA(szWorkDir);
     DeleteFileA(IniPath().c_str());
+    RemoveUserIni();
 
     pfnGetTickCount = fake::GetTick;
     pfnMessageBeep = fake::Beep;
@@ -349,6 +365,7 @@ int main(int argc, char **argv)
     int rc = RUN_ALL_TESTS();
 
     DeleteFileA(IniPath().c_str());
+    RemoveUserIni();
     RemoveWorkDir();
     return rc;
 }

@@ -35,6 +35,8 @@ bool FileExists(const std::string &path);
 std::string ItemText(HWND hWnd, int id);
 std::string WindowCaption(HWND hWnd);
 std::string IniPath();                      // the Windows directory's KALVEX.INI
+std::string UserIniPath();                  // the per-user KALVEX.INI under %APPDATA%
+void RemoveUserIni();                       // that file and its folder
 
 // A plain window that stands in for the main dialog: it has the Results
 // field and the counters, and routes the socket notifications as the dialog

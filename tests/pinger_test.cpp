@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "../app/results.h"
 #include "../app/seams.h"
 #include "../controller/meter.h"
 #include "../controller/pinger.h"
@@ -20,13 +21,16 @@ namespace {
 const DWORD kT0 = 1000000;      // the fake tick count at the first step
 
 // The main dialog, modeless so that the test can drive it.  Settings are
-// written before it opens; the host never leaves the loopback network.
+// written before it opens, unless those of an earlier dialog are to be
+// read; the host never leaves the loopback network.
 struct Dialog {
     HWND h;
-    explicit Dialog(const std::string &host = LoopAddr(1))
+    explicit Dialog(const std::string &host = LoopAddr(1), bool bKeepSettings = false)
     {
-        WritePrivateProfileStringA("Default", "Host", host.c_str(), "KALVEX.INI");
-        WritePrivateProfileStringA("Default", "HostList", (host + ";").c_str(), "KALVEX.INI");
+        if (!bKeepSettings) {
+            WritePrivateProfileStringA("Default", "Host", host.c_str(), "KALVEX.INI");
+            WritePrivateProfileStringA("Default", "HostList", (host + ";").c_str(), "KALVEX.INI");
+        }
         h = CreateDialogParamA(GetModuleHandleA(NULL), KX_DIALOG, NULL, Pinger, 0);
         PumpFor(50);    // the pre-selected radio's posted command
     }
@@ -42,6 +46,13 @@ struct Dialog {
     bool Shown(int id) const { return (GetWindowLongA(GetDlgItem(h, id), GWL_STYLE) & WS_VISIBLE) != 0; }
     bool Checked(int id) const { return IsDlgButtonChecked(h, id) == BST_CHECKED; }
     int HostCount() const { return (int)SendDlgItemMessageA(h, IDC_HOST, CB_GETCOUNT, 0, 0); }
+    std::vector<std::string> Hosts() const
+    {
+        std::vector<std::string> v;
+        for (int i = 0; i < HostCount(); ++i)
+            v.push_back(HostEntry(i));
+        return v;
+    }
     std::string HostEntry(int i) const
     {
         char sz[600] = "";
@@ -150,6 +161,43 @@ TEST(PingerOpen, AutoStartProbesAtOnce)
     EXPECT_EQ(1, SentCount);
 }
 
+// A due step without a host starts, counts and logs nothing: an empty host
+// would otherwise probe this computer itself.
+TEST(PingerOpen, AutoStartWithoutAHostAsksForOne)
+{
+    WritePrivateProfileStringA("Default", "AutoStart", "1", "KALVEX.INI");
+    Dialog d("");
+    EXPECT_FALSE(d.Enabled(IDC_START));
+    EXPECT_EQ("Enter a host to probe..", ItemText(d.h, IDC_RESULTS));
+    d.SetText(IDC_HOST, "   ");
+    SetDlgItemTextA(d.h, IDC_RESULTS, "");
+    d.Step(1);                  // always due
+    EXPECT_EQ("Enter a host to probe..", ItemText(d.h, IDC_RESULTS));
+    PumpFor(100);
+    EXPECT_EQ(0, SentCount);
+    EXPECT_EQ(0, iErrorCount);
+    EXPECT_EQ(0, PingFlag);
+    EXPECT_FALSE(FileExists(KX_LOGFILE));
+}
+
+// Each field takes no more than is kept and saved.
+TEST(PingerOpen, FieldsTakeNoMoreThanIsKept)
+{
+    Dialog d;
+    const std::pair<int, LRESULT> limits[] = {{IDC_HOST, 253}, {IDC_INTERVAL, 19}, {IDC_USER, 24},
+        {IDC_TIMEZONE, 19}, {IDC_GOMIN, 4}, {IDC_ALARM, 4}, {IDC_STOPVAL, 4}, {IDC_RATE, 5}};
+    for (auto &l : limits) {
+        HWND hEdit = GetDlgItem(d.h, l.first);
+        if (l.first == IDC_HOST)
+            hEdit = FindWindowExA(hEdit, NULL, "Edit", NULL);
+        EXPECT_EQ(l.second, SendMessageA(hEdit, EM_GETLIMITTEXT, 0, 0)) << "field " << l.first;
+    }
+    // Where the field is wide enough, a longer paste stops at the limit.
+    HWND hUser = GetDlgItem(d.h, IDC_USER);
+    SendMessageA(hUser, EM_REPLACESEL, TRUE, (LPARAM)std::string(300, 'u').c_str());
+    EXPECT_EQ(24u, ItemText(d.h, IDC_USER).size());
+}
+
 TEST(PingerCommands, ServiceChoiceShowsOnlyItsOwnField)
 {
     Dialog d;
@@ -174,19 +222,52 @@ TEST(PingerCommands, ServiceChoiceShowsOnlyItsOwnField)
     EXPECT_TRUE(d.Shown(IDC_TIMEZONE));
 }
 
-TEST(PingerCommands, AddHostTakesTheTextAsItIs)
+std::string SavedHostList()
+{
+    char sz[5000] = "";
+    GetPrivateProfileStringA("Default", "HostList", "<missing>", sz, sizeof(sz), "KALVEX.INI");
+    return sz;
+}
+
+// A name is listed, and saved at once, only if it comes back from the file
+// as itself; anything else beeps and changes nothing.
+TEST(PingerCommands, AddHostListsOnlyNamesThatComeBackWhole)
 {
     Dialog d;
-    d.SetHosts({});
-    d.SetText(IDC_HOST, "b.example");
+    d.SetHosts({"b.example"});
+    for (const char *refused : {"a;b.example", "a b.example", " ", "a\tb", "a.example\r\n", ""}) {
+        int beeps = fake::beeps;
+        d.SetText(IDC_HOST, refused);
+        d.Command(IDC_ADDHOST);
+        EXPECT_EQ(beeps + 1, fake::beeps) << refused;
+        EXPECT_EQ(std::vector<std::string>{"b.example"}, d.Hosts()) << refused;
+    }
+    EXPECT_EQ(LoopAddr(1) + ";", SavedHostList());     // as the dialog found it
+
+    d.SetText(IDC_HOST, "a.example");
     d.Command(IDC_ADDHOST);
+    d.Command(IDC_ADDHOST);                     // a name listed twice is no harm
+    EXPECT_EQ((std::vector<std::string>{"a.example", "a.example", "b.example"}), d.Hosts());
+    EXPECT_EQ("a.example;a.example;b.example;", SavedHostList());
+}
+
+// The saved list has room for 4,095 characters: a name that would not fit
+// whole is refused rather than dropped at the next save.
+TEST(PingerCommands, AddHostRefusesANameTheFullListCannotHold)
+{
+    Dialog d;
+    std::vector<std::string> hosts;
+    for (char c = 'a'; c <= 'p'; ++c)           // 16 names of 253 and ";": 4,064
+        hosts.push_back(std::string(253, c));
+    d.SetHosts(hosts);
+    d.SetText(IDC_HOST, std::string(30, 'z'));  // 31 more: exactly full
     d.Command(IDC_ADDHOST);
-    d.SetText(IDC_HOST, "");
+    EXPECT_EQ(0, fake::beeps);
+    d.SetText(IDC_HOST, "y");
     d.Command(IDC_ADDHOST);
-    ASSERT_EQ(3, d.HostCount());
-    EXPECT_EQ("", d.HostEntry(0));              // the list stays sorted
-    EXPECT_EQ("b.example", d.HostEntry(1));
-    EXPECT_EQ("b.example", d.HostEntry(2));
+    EXPECT_EQ(1, fake::beeps);
+    EXPECT_EQ(17, d.HostCount());
+    EXPECT_EQ(4095u, SavedHostList().size());
 }
 
 TEST(PingerCommands, RemoveHostUsesTheListsOwnSearchAndSelectsTheFirst)
@@ -213,6 +294,51 @@ TEST(PingerCommands, RemoveHostUsesTheListsOwnSearchAndSelectsTheFirst)
     ASSERT_EQ(1, d.HostCount());
     EXPECT_EQ("beta.example", d.HostEntry(0));
     EXPECT_EQ("beta.example", ItemText(d.h, IDC_HOST));
+    EXPECT_EQ("beta.example;", SavedHostList());
+}
+
+// An entry equal to the text goes, even where an earlier one begins with it.
+TEST(PingerCommands, RemoveHostTakesTheEqualEntryFirst)
+{
+    Dialog d;
+    for (const char *text : {"10.0.0.1", "10.0.0.1\r\n"}) {
+        d.SetHosts({"10.0.0.1", "10.0.0.10", "10.0.0.100"});
+        d.SetText(IDC_HOST, text);
+        d.Command(IDC_REMOVEHOST);
+        EXPECT_EQ((std::vector<std::string>{"10.0.0.10", "10.0.0.100"}), d.Hosts());
+        EXPECT_EQ("10.0.0.10;10.0.0.100;", SavedHostList());
+    }
+    d.SetText(IDC_HOST, "10.0.0.10");
+    d.Command(IDC_REMOVEHOST);
+    EXPECT_EQ(std::vector<std::string>{"10.0.0.100"}, d.Hosts());
+}
+
+// What "+" lists and what Start saves comes back whole at the next opening,
+// a host name of the longest DNS allows included, without Start in between.
+TEST(PingerCommands, LongHostAndListEditSurviveExit)
+{
+    const std::string longHost = std::string(63, 'a') + "." + std::string(63, 'b') + "." +
+                                 std::string(63, 'c') + "." + std::string(53, 'd') + ".invalid";
+    ASSERT_EQ(253u, longHost.size());
+    {
+        Dialog d;
+        d.SetText(IDC_HOST, longHost);
+        d.Command(IDC_ADDHOST);
+        d.Command(IDC_EXIT);
+    }
+    {
+        Dialog d(LoopAddr(1), true);
+        EXPECT_EQ((std::vector<std::string>{LoopAddr(1), longHost}), d.Hosts());
+        EXPECT_EQ(LoopAddr(1), ItemText(d.h, IDC_HOST));
+        // Start saves the Host; Exit comes before the first step can probe.
+        d.SetText(IDC_HOST, longHost);
+        d.Command(IDC_START);
+        d.Command(IDC_EXIT);
+    }
+    Dialog d(LoopAddr(1), true);
+    EXPECT_EQ(longHost, ItemText(d.h, IDC_HOST));
+    EXPECT_EQ((std::vector<std::string>{LoopAddr(1), longHost}), d.Hosts());
+    EXPECT_EQ(0, SentCount);
 }
 
 TEST(PingerCommands, HelpOpensTheContents)
@@ -286,6 +412,29 @@ TEST(PingerRun, StartTakesTheIntervalWithAFloorOfTwenty)
         EXPECT_EQ(c.secs, iTimeVal);
         d.Command(IDC_STOP);
     }
+}
+
+// A line break in a field ends its text where it is used and saved, so it
+// can start no key or section of its own in the file.
+TEST(PingerRun, FieldsAreCutAtTheirFirstControlCharacter)
+{
+    Dialog d;
+    d.SetText(IDC_HOST, LoopAddr(2) + "\r\n[Special]\r\nStopErrorCount=1");
+    d.SetText(IDC_TIMEZONE, "EST5EDT\r\nHost=elsewhere");
+    d.SetText(IDC_USER, "bob\tsmith");
+    d.Start();
+    EXPECT_EQ(1, SentCount);
+    const std::pair<int, const char *> cut[] = {{IDC_TIMEZONE, "EST5EDT"}, {IDC_USER, "bob"}};
+    for (auto &c : cut)
+        EXPECT_EQ(c.second, ItemText(d.h, c.first));
+    EXPECT_EQ(LoopAddr(2), ItemText(d.h, IDC_HOST));
+    WritePrivateProfileStringA(NULL, NULL, NULL, "KALVEX.INI");
+    std::string file = ReadWholeFile(IniPath());
+    EXPECT_EQ(0u, file.find("[Default]\r\nHost=" + LoopAddr(2) + "\r\n")) << file;
+    EXPECT_NE(std::string::npos, file.find("\r\nTZ=EST5EDT\r\nAlarm=")) << file;
+    EXPECT_EQ(std::string::npos, file.find("[Special]")) << file;
+    EXPECT_EQ(std::string::npos, file.find("elsewhere")) << file;
+    PumpUntil([] { return !PingFlag; });
 }
 
 // An interval too long for 32-bit milliseconds is held at the longest one

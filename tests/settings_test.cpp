@@ -156,7 +156,7 @@ TEST(Settings, OverlongValuesAreCutToTheirFields)
     WriteIni(ini + "Interval=" + std::string(300, '9') + "\r\n");
     KalvexDialog d;
     vReadSettings(d.hDlg);
-    const std::pair<int, size_t> fields[] = {{IDC_HOST, 39}, {IDC_USER, 24}, {IDC_TIMEZONE, 19},
+    const std::pair<int, size_t> fields[] = {{IDC_HOST, 253}, {IDC_USER, 24}, {IDC_TIMEZONE, 19},
         {IDC_ALARM, 4}, {IDC_GOMIN, 4}, {IDC_RATE, 5}, {IDC_STOPVAL, 4}, {IDC_INTERVAL, 19}};
     for (auto &f : fields)
         EXPECT_EQ(f.second, d.Text(f.first).size()) << "field " << f.first;
@@ -173,10 +173,10 @@ TEST(Settings, BinaryBytesAndHugeLinesAreReadWithoutHarm)
              "\r\nHostList=" + junk + "\r\n" + junk + "\r\nAlarm=77\r\nInterval=\xff\xfe" "30\r\n");
     KalvexDialog d;
     vReadSettings(d.hDlg);
-    EXPECT_LE(d.Text(IDC_HOST).size(), 39u);
+    EXPECT_LE(d.Text(IDC_HOST).size(), 253u);
     EXPECT_LE(d.Text(IDC_USER).size(), 24u);
     for (auto &h : d.HostList())
-        EXPECT_LE(h.size(), 511u);
+        EXPECT_LE(h.size(), 253u);
     EXPECT_EQ("77", d.Text(IDC_ALARM));
     EXPECT_EQ(20, iTimeVal);
 }
@@ -186,31 +186,63 @@ TEST(Settings, HostNamesThatDoNotFitAreLeftOutWhole)
 {
     KalvexDialog d;
     SendDlgItemMessageA(d.hDlg, IDC_HOST, CB_RESETCONTENT, 0, 0);
-    std::vector<std::string> added = {std::string(39, 'a'), std::string(40, 'b')};
-    for (char c = 'c'; c <= 'r'; ++c)       // 16 names of 31 characters and their ";"
-        added.push_back(std::string(31, c));
+    std::vector<std::string> added = {std::string(253, 'a'), std::string(254, 'b')};
+    for (char c = 'c'; c <= 'r'; ++c)       // 16 names of 253 characters and their ";"
+        added.push_back(std::string(253, c));
     added.push_back("s.example");           // still fits after those that did not
     for (auto &h : added)
         SendDlgItemMessageA(d.hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)h.c_str());
     Start(d);
     std::string saved = IniValue("Default", "HostList");
-    EXPECT_LE(saved.size(), 511u);
+    EXPECT_LE(saved.size(), 4095u);
     auto names = Split(saved);
     EXPECT_EQ(added[0], names.front());
     EXPECT_EQ("s.example", names.back());
     EXPECT_EQ(std::string::npos, saved.find('b'));
     for (auto &n : names)
         EXPECT_NE(added.end(), std::find(added.begin(), added.end(), n)) << n;
-    EXPECT_EQ(saved.size(), 40u + 14 * 32 + 10);
+    EXPECT_EQ(saved.size(), 16u * 254 + 10);
 
     // A stored list cut inside a name lists the whole names only.
     std::string list;
-    for (int i = 0; i < 60; ++i)
+    for (int i = 0; i < 300; ++i)
         list += "host" + std::to_string(1000 + i) + ".example;";    // 17 characters each
     WriteIni("[Default]\r\nHostList=" + list + "\r\n");
     KalvexDialog e;
     vReadSettings(e.hDlg);
-    EXPECT_EQ(511u / 17, e.HostList().size());
+    EXPECT_EQ(4095u / 17, e.HostList().size());
+}
+
+// A file as the program has always written it reads as it always has, and
+// a Start with nothing changed writes it back byte for byte.
+TEST(Settings, TodaysFileReadsTheSameAndComesBackUnchanged)
+{
+    std::string list;
+    std::vector<std::string> hosts;
+    for (int i = 0; i < 13; ++i)    // 13 names of 38 characters and ";": 507 of 511
+        hosts.push_back("h" + std::to_string(10 + i) + std::string(23, 'x') + ".example.org");
+    for (auto &h : hosts)
+        list += h + ";";
+    const std::string host = std::string(27, 'y') + ".example.org";     // 39, the most it kept
+    const std::string file = "[Default]\r\nHost=" + host + "\r\n"
+        "HostList=" + list + "\r\nInterval=45s\r\nUser=somebody\r\nTZ=EST5EDT\r\nAlarm=12\r\n"
+        "GoMin=3\r\nAutostart=0\r\nAutostop=1\r\nStop Value=40\r\nHourly Rate=1.5\r\n"
+        "Service=DayTime\r\n[Special]\r\nStopErrorCount=7\r\n";
+    WriteIni(file);
+    KalvexDialog d;
+    vReadSettings(d.hDlg);
+    const std::pair<int, std::string> fields[] = {
+        {IDC_HOST, host}, {IDC_INTERVAL, "45s"}, {IDC_USER, "somebody"},
+        {IDC_TIMEZONE, "EST5EDT"}, {IDC_ALARM, "12"}, {IDC_GOMIN, "3"}, {IDC_STOPVAL, "40"}, {IDC_RATE, "1.5"}};
+    for (auto &f : fields)
+        EXPECT_EQ(f.second, d.Text(f.first)) << "field " << f.first;
+    EXPECT_EQ(hosts, d.HostList());
+    EXPECT_EQ(7, iErrMax);
+    EXPECT_STREQ("DayTime", szService);
+    d.Choose(IDC_DAYTIME);
+    Start(d);
+    WritePrivateProfileStringA(NULL, NULL, NULL, lpsIniFile());
+    EXPECT_EQ(file, ReadWholeFile(IniPath()));
 }
 
 TEST(Settings, DecimalValuesFollowTheUsualConversion)
@@ -226,15 +258,12 @@ TEST(Settings, DecimalValuesFollowTheUsualConversion)
 
 // Where the Windows folder is closed to the program (on current Windows, a
 // program not run as administrator), the settings are kept per user instead
-// of being silently lost.
-TEST(Settings, ClosedWindowsFolderKeepsTheSettingsPerUser)
+// of being silently lost; from then on that file is the one, whatever the
+// Windows folder allows.  Without it, the Windows folder's file is used.
+TEST(Settings, PerUserFileOnceMadeIsTheSettingsFile)
 {
     ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), NULL));     // nothing can write that name
-    char szAppData[MAX_PATH];
-    ASSERT_NE(0u, GetEnvironmentVariableA("APPDATA", szAppData, MAX_PATH));
-    std::string userIni = std::string(szAppData) + "\\Kalvex32\\KALVEX.INI";
-    DeleteFileA(userIni.c_str());
-
+    std::string userIni = UserIniPath();
     {
         KalvexDialog d;
         vReadSettings(d.hDlg);
@@ -248,13 +277,23 @@ TEST(Settings, ClosedWindowsFolderKeepsTheSettingsPerUser)
     EXPECT_NE(std::string::npos, saved.find("Interval=45"));
     EXPECT_NE(std::string::npos, saved.find("Service=Time"));
 
-    KalvexDialog again;
-    vReadSettings(again.hDlg);
-    EXPECT_EQ("45", again.Text(IDC_INTERVAL));
-    EXPECT_STREQ("Time", szService);
+    // The Windows folder open again, with a file of its own.
+    ASSERT_TRUE(RemoveDirectoryA(IniPath().c_str()));
+    WriteIni("[Default]\r\nInterval=99\r\n");
+    {
+        KalvexDialog again;
+        vReadSettings(again.hDlg);
+        EXPECT_EQ("45", again.Text(IDC_INTERVAL));
+        EXPECT_STREQ("Time", szService);
+        again.Set(IDC_INTERVAL, "33");
+        Start(again);
+    }
+    EXPECT_NE(std::string::npos, ReadWholeFile(userIni).find("Interval=33"));
+    EXPECT_EQ("[Default]\r\nInterval=99\r\n", ReadWholeFile(IniPath()));
 
-    WritePrivateProfileStringA(NULL, NULL, NULL, userIni.c_str());
-    DeleteFileA(userIni.c_str());
-    RemoveDirectoryA((std::string(szAppData) + "\\Kalvex32").c_str());
-    RemoveDirectoryA(IniPath().c_str());
+    RemoveUserIni();
+    KalvexDialog windows;
+    vReadSettings(windows.hDlg);
+    EXPECT_EQ("99", windows.Text(IDC_INTERVAL));
+    EXPECT_STREQ("KALVEX.INI", lpsIniFile());
 }

@@ -215,6 +215,7 @@ TEST(WinMain, RunningInstanceIsRestoredAndNothingElseStarts)
 {
     pfnWSAStartup = FakeStartup;
     Hook hook;
+    HANDLE hRunning = CreateMutexA(NULL, FALSE, KX_MUTEX_NAME);    // as the running copy holds it
 
     // The captions the dialog has while it is being set up, before its
     // first connection, and after one.
@@ -241,15 +242,20 @@ TEST(WinMain, RunningInstanceIsRestoredAndNothingElseStarts)
     for (const std::string &e : events)
         EXPECT_TRUE(e == "open BorDlg_Gray" || e == "close BorDlg_Gray") << e;
     EXPECT_EQ(7u, events.size());      // four opened, three closed so far
+    CloseHandle(hRunning);
 }
 
+// Only a copy that holds the mutex runs; even a window just like its
+// dialog does not make one.
 TEST(WinMain, OnlyTheProgramsOwnDialogCountsAsRunning)
 {
     pfnWSAStartup = FakeStartup;
-    // Gray dialogs of other titles, and our title on another class.
+    // Gray dialogs of other titles, our title on another class, and a
+    // dialog like ours of no running copy.
     Lookalike help("BorDlg_Gray", KX_TITLE " Help", true);
     Lookalike other("BorDlg_Gray", KX_TITLE "0", true);
     Lookalike plain("STATIC", KX_TITLE, true);
+    Lookalike orphan("BorDlg_Gray", KX_TITLE, true);
 
     Watcher watcher;
     EXPECT_EQ(0, RunWinMain());
@@ -257,5 +263,6 @@ TEST(WinMain, OnlyTheProgramsOwnDialogCountsAsRunning)
     EXPECT_TRUE(watcher.dialogSeen);
     EXPECT_FALSE(watcher.forced);
     EXPECT_EQ(1, iStartups);
-    EXPECT_TRUE(IsIconic(help.hWnd) && IsIconic(other.hWnd) && IsIconic(plain.hWnd));
+    EXPECT_TRUE(IsIconic(help.hWnd) && IsIconic(other.hWnd) && IsIconic(plain.hWnd) &&
+                IsIconic(orphan.hWnd));
 }
