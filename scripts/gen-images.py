@@ -515,42 +515,45 @@ def dib(img, with_mask):
     return header + PALETTE_BYTES + bytes(xor) + bytes(mask)
 
 
-def rle4(img):
-    """The rows bottom up in RLE4: a run of one colour as a count and the
-    colour twice; three or more mixed pixels as an absolute block (0, count,
-    packed pixels, padded to a whole word); a pair that ends each row but
-    the last, and the pair that ends the bitmap."""
-    def run_at(row, i):
-        n = 1
-        while i + n < len(row) and row[i + n] == row[i] and n < 255:
-            n += 1
-        return n
+def rle4_row(row):
+    """One row in RLE4 at the fewest bytes: a run (count, two colours) draws
+    the two colours by turns, so one colour or a fine pattern costs two
+    bytes; an absolute block (0, count, the pixels packed two to a byte,
+    padded to a whole word) takes three to 255 pixels of anything."""
+    n = len(row)
+    best = [(0, None)] * (n + 1)          # bytes from here on, first step
+    for i in range(n - 1, -1, -1):
+        pair = (row[i], row[i + 1] if i + 1 < n else row[i])
+        run = 1
+        while i + run < n and run < 255 and row[i + run] == pair[run % 2]:
+            run += 1
+        choice = (2 + best[i + run][0], ("run", run, pair))
+        for m in range(3, min(255, n - i) + 1):
+            packed = (m + 1) // 2 + (m + 1) // 2 % 2
+            if 2 + packed + best[i + m][0] < choice[0]:
+                choice = (2 + packed + best[i + m][0], ("abs", m, None))
+        best[i] = choice
+    out = bytearray()
+    i = 0
+    while i < n:
+        kind, m, pair = best[i][1]
+        if kind == "run":
+            out += bytes((m, pair[0] << 4 | pair[1]))
+        else:
+            packed = bytearray((m + 1) // 2 + (m + 1) // 2 % 2)
+            for j, c in enumerate(row[i:i + m]):
+                packed[j // 2] |= c << (4 if j % 2 == 0 else 0)
+            out += bytes((0, m)) + packed
+        i += m
+    return out
 
+
+def rle4(img):
+    """The rows bottom up in RLE4, each closed by the end-of-line pair, the
+    last by the end-of-bitmap pair."""
     out = bytearray()
     for y in range(img.h - 1, -1, -1):
-        row = [img.get(x, y) for x in range(img.w)]
-        i = 0
-        while i < len(row):
-            n = run_at(row, i)
-            if n >= 3:
-                out += bytes((n, row[i] << 4 | row[i]))
-                i += n
-                continue
-            j = i
-            while j < len(row) and run_at(row, j) < 3 and j - i < 254:
-                j += run_at(row, j)
-            lit = row[i:j]
-            if len(lit) < 3:
-                for c in lit:
-                    out += bytes((1, c << 4 | c))
-            else:
-                packed = bytearray((len(lit) + 1) // 2)
-                for n, c in enumerate(lit):
-                    packed[n // 2] |= c << (4 if n % 2 == 0 else 0)
-                if len(packed) % 2:
-                    packed.append(0)
-                out += bytes((0, len(lit))) + packed
-            i = j
+        out += rle4_row([img.get(x, y) for x in range(img.w)])
         out += b"\0\0" if y else b"\0\1"
     return bytes(out)
 
