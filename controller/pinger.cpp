@@ -21,6 +21,7 @@ DWORD Inter, NextTickCount; /* the schedule: it survives Stop, so a quick restar
 const int randtbl[11] = { 0, 1, 13, 3, 1, 5, 0, 15, 1, 10, 4 };
 int rIndex, adding = 1;     /* where the jitter table stands and which way it pushes next */
 static RECT aRt;            /* the dialog's rectangle while it is being centred */
+static HICON hIconBig;      /* the dialog's large icon: loaded when it opens, destroyed by Exit */
 
 /* One row per service.  The row order is the order in which the timer
  * looks for the checked radio button, and the order in which Stop and Exit
@@ -105,6 +106,13 @@ static void vPreselectService(HWND hDlg)
 static void vInitDialog(HWND hDlg)
 {
     SendMessageA(hDlg, WM_SETICON, ICON_SMALL, (LPARAM)hIcon);
+    /* Taskbar and Alt+Tab show the large icon; without one they show the
+     * system's.  Loaded at the size they draw, so no picture is shrunk. */
+    if (!hIconBig)
+        hIconBig = (HICON)LoadImageA((HINSTANCE)GetWindowLongPtrA(hDlg, GWLP_HINSTANCE), KX_ICON,
+                                     IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                     GetSystemMetrics(SM_CYICON), 0);
+    SendMessageA(hDlg, WM_SETICON, ICON_BIG, (LPARAM)hIconBig);
     lstrcpynA(szMyIP, "Unknown", sizeof(szMyIP));
     ghDlg = hDlg;
     SetWindowTextA(hDlg, KX_TITLE);
@@ -209,6 +217,10 @@ static void vExit(HWND hDlg)
     if (hIcon) {
         DestroyIcon(hIcon);
         hIcon = NULL;   /* a second Exit must not destroy whatever reuses the handle */
+    }
+    if (hIconBig) {
+        DestroyIcon(hIconBig);
+        hIconBig = NULL;
     }
     vCloseBusyServices();
     EndDialog(hDlg, 1);

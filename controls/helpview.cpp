@@ -263,7 +263,8 @@ static HWND hCreateHelpWindow(void)
         wc.lpfnWndProc = HelpWndProc;
         wc.hInstance = hInst;
         wc.hIcon = LoadIconA(hInst, KX_ICON);
-        wc.hIconSm = wc.hIcon;
+        wc.hIconSm = (HICON)LoadImageA(hInst, KX_ICON, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                       GetSystemMetrics(SM_CYSMICON), 0);
         wc.hCursor = LoadCursor(NULL, IDC_ARROW);
         wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
         wc.lpszClassName = HELP_CLASS;

@@ -2,13 +2,18 @@
 """Draws Kalvex32's button faces and icons into res/.
 
 Twelve 64x32 button faces (normal, pressed and focused for Help, Go, Stop and
-Exit) as uncompressed 4-bit bitmaps in the standard 16-colour palette, and two
-32x32 16-colour icons.  Everything is drawn here pixel by pixel, labels
-included (a small bold pixel font below), so the output is reproducible with
-nothing but python3:
+Exit) as uncompressed 4-bit bitmaps in the standard 16-colour palette, the
+same twelve again at 96x45 and 128x60 for screens at 144 and 192 dpi (RLE4
+compressed, to keep the program small), and two 16-colour icons: KALVEX at
+16, 24, 32, 48 and 64 pixels, KALVEXPRO at 32.  Everything is drawn here
+pixel by pixel, labels included (a small bold pixel font below), so the
+output is reproducible with nothing but python3.  The larger sizes are drawn
+from the same figures as the small ones, each shape's outline smoothed the
+way pixel artists enlarge by hand (Scale2x, Scale3x), never blurred:
 
     python3 scripts/gen-images.py [output folder, default res/]
 """
+import math
 import os
 import struct
 import sys
@@ -25,6 +30,14 @@ DKGRAY, RED, GREEN, YELLOW, BLUE, MAGENTA, CYAN, WHITE = range(8, 16)
 
 FACE_W, FACE_H = 64, 32
 ICON_SIZE = 32
+
+# Larger faces: scale and the amount added to the resource number.
+# Larger faces: the scale of their pictures, their height, and the amount
+# added to the resource number.  The heights are those of our buttons at 144
+# and 192 dpi with the smallest dialog font found there (Wine's); the
+# pictures sit centred in them.
+FACE_SCALES = ((1.5, 45, 10000), (2, 60, 20000))
+ICON_SIZES = (16, 24, 32, 48, 64)
 
 # ---------------------------------------------------------------- the font
 # Bold letters, cap height 8, x-height 6, two rows of descender.  Each glyph
@@ -62,10 +75,7 @@ def draw_text(img, x, y, text, colour):
     """Draws text with its cap line at row y; returns the ink's right edge."""
     for c in text:
         rows = GLYPHS[c]
-        for dy, row in enumerate(rows):
-            for dx, ch in enumerate(row):
-                if ch == '#':
-                    img.put(x + dx, y + dy, colour)
+        img.shape(x, y, rows, colour, smooth=False)
         x += len(rows[0]) + 1
     return x - 1
 
@@ -114,11 +124,157 @@ class Image:
                 if (x - cx) ** 2 + (y - cy) ** 2 <= r * r + 0.5:
                     self.put(x, y, c)
 
-    def shape(self, x, y, rows, c):
+    def shape(self, x, y, rows, c, smooth=True):
         for dy, row in enumerate(rows):
             for dx, ch in enumerate(row):
                 if ch == '#':
                     self.put(x + dx, y + dy, c)
+
+
+def half_up(v):
+    return int(math.floor(v + 0.5))
+
+
+def enlarging(m, n):
+    """A mask's height and width, its reader (False outside) and an empty
+    mask n times as large."""
+    h, w = len(m), len(m[0])
+    at = lambda x, y: 0 <= x < w and 0 <= y < h and m[y][x]
+    return h, w, at, [[False] * (n * w) for _ in range(n * h)]
+
+
+def scale2x(m):
+    """Scale2x (EPX) of a mask: corners of diagonal edges are filled in."""
+    h, w, at, out = enlarging(m, 2)
+    for y in range(h):
+        for x in range(w):
+            p, a, b, c, d = m[y][x], at(x, y - 1), at(x + 1, y), at(x - 1, y), at(x, y + 1)
+            out[2 * y][2 * x] = a if (c == a and c != d and a != b) else p
+            out[2 * y][2 * x + 1] = b if (a == b and a != c and b != d) else p
+            out[2 * y + 1][2 * x] = c if (d == c and d != b and c != a) else p
+            out[2 * y + 1][2 * x + 1] = d if (b == d and b != a and d != c) else p
+    return out
+
+
+def scale3x(m):
+    """Scale3x of a mask, the same idea on a three by three grid."""
+    h, w, at, out = enlarging(m, 3)
+    for y in range(h):
+        for x in range(w):
+            a, b, c = at(x - 1, y - 1), at(x, y - 1), at(x + 1, y - 1)
+            d, e, f = at(x - 1, y), m[y][x], at(x + 1, y)
+            g, hh, i = at(x - 1, y + 1), at(x, y + 1), at(x + 1, y + 1)
+            cells = [
+                d if (d == b and b != f and d != hh) else e,
+                b if ((d == b and b != f and d != hh and e != c)
+                      or (b == f and b != d and f != hh and e != a)) else e,
+                f if (b == f and b != d and f != hh) else e,
+                d if ((d == b and b != f and d != hh and e != g)
+                      or (d == hh and d != b and hh != f and e != a)) else e,
+                e,
+                f if ((b == f and b != d and f != hh and e != i)
+                      or (hh == f and d != hh and b != f and e != c)) else e,
+                d if (d == hh and d != b and hh != f) else e,
+                hh if ((d == hh and d != b and hh != f and e != i)
+                       or (hh == f and d != hh and b != f and e != g)) else e,
+                f if (hh == f and d != hh and b != f) else e,
+            ]
+            for n, v in enumerate(cells):
+                out[3 * y + n // 3][3 * x + n % 3] = v
+    return out
+
+
+class Scaled(Image):
+    """An image drawn with the coordinates of the 1x pictures, k times as
+    large (or small).  Every pixel takes the colour of the 1x figure under
+    its centre; shapes are enlarged with Scale2x or Scale3x first, so their
+    diagonals and curves stay smooth instead of turning into steps."""
+
+    def __init__(self, w, h, fill, k, oy=0.0):
+        super().__init__(w, h, fill)
+        self.k, self.oy = k, oy      # oy: where the 1x top edge lands
+
+    def fill(self, x0, y0, x1, y1, c):
+        for y in range(max(y0, 0), min(y1, self.h - 1) + 1):
+            for x in range(max(x0, 0), min(x1, self.w - 1) + 1):
+                self.px[y][x] = c
+                self.opaque[y][x] = True
+
+    def span(self, a, b, o=0.0):
+        """Pixels covered by the 1x pixels a to b, at least one; o shifts."""
+        p0 = half_up(a * self.k + o)
+        return p0, max(p0, half_up((b + 1) * self.k + o) - 1)
+
+    def centre(self, p, o=0.0):
+        """The 1x coordinate of pixel p's centre (1x pixel centres are whole)."""
+        return (p + 0.5 - o) / self.k - 0.5
+
+    def put(self, x, y, c):
+        self.rect(x, y, x, y, c)
+
+    def rect(self, x0, y0, x1, y1, c):
+        (px0, px1), (py0, py1) = self.span(x0, x1), self.span(y0, y1, self.oy)
+        self.fill(px0, py0, px1, py1, c)
+
+    def line(self, x0, y0, x1, y1, c):
+        if self.k < 1:                          # too small for width: one pixel
+            k = self.k
+            small = Image(self.w, self.h, 0)
+            Image.line(small, half_up(x0 * k), half_up(y0 * k), half_up(x1 * k), half_up(y1 * k), 1)
+            for y in range(self.h):
+                for x in range(self.w):
+                    if small.opaque[y][x] and small.px[y][x] == 1:
+                        self.fill(x, y, x, y, c)
+            return
+        dx, dy = x1 - x0, y1 - y0
+        length2 = dx * dx + dy * dy or 1
+        for py in range(self.h):
+            for px in range(self.w):
+                u, v = self.centre(px), self.centre(py, self.oy)
+                t = max(0.0, min(1.0, ((u - x0) * dx + (v - y0) * dy) / length2))
+                if (u - x0 - t * dx) ** 2 + (v - y0 - t * dy) ** 2 <= 0.3:
+                    self.fill(px, py, px, py, c)
+
+    def disc(self, cx, cy, r, c):
+        for py in range(self.h):
+            for px in range(self.w):
+                if (self.centre(px) - cx) ** 2 + (self.centre(py, self.oy) - cy) ** 2 <= r * r + 0.5:
+                    self.fill(px, py, px, py, c)
+
+    def mask(self, x, y, rows, smooth=True):
+        """The pixels of a shape whose top left 1x pixel is (x, y)."""
+        m = [[ch == '#' for ch in row] for row in rows]
+        n = 1
+        if smooth:
+            n = 2 if self.k == 2 else 3 if self.k == 1.5 else 1
+        big = scale2x(m) if n == 2 else scale3x(m) if n == 3 else m
+        h, w = len(rows), len(rows[0])
+        (px0, px1), (py0, py1) = self.span(x, x + w - 1), self.span(y, y + h - 1, self.oy)
+        out = set()
+        for py in range(py0, py1 + 1):
+            for px in range(px0, px1 + 1):
+                mx = int(math.floor((self.centre(px) - x + 0.5) * n))
+                my = int(math.floor((self.centre(py, self.oy) - y + 0.5) * n))
+                if 0 <= mx < w * n and 0 <= my < h * n and big[my][mx]:
+                    out.add((px, py))
+        return out
+
+    def shape(self, x, y, rows, c, smooth=True):
+        """Letters keep their square corners (smooth=False): Scale2x would
+        round the ends of their strokes."""
+        for (px, py) in self.mask(x, y, rows, smooth):
+            self.fill(px, py, px, py, c)
+
+    def outlined(self, x, y, rows, fill, outline):
+        m = self.mask(x, y, rows)
+        r = max(1, int(self.k))
+        for (px, py) in m:
+            for oy in range(-r, r + 1):
+                for ox in range(-r, r + 1):
+                    if (px + ox, py + oy) not in m:
+                        self.fill(px + ox, py + oy, px + ox, py + oy, outline)
+        for (px, py) in m:
+            self.fill(px, py, px, py, fill)
 
 
 def mask_of(rows):
@@ -127,6 +283,9 @@ def mask_of(rows):
 
 def outlined(img, x, y, rows, fill, outline=BLACK):
     """Draws a shape with a one-pixel outline all round it."""
+    if isinstance(img, Scaled):
+        img.outlined(x, y, rows, fill, outline)
+        return
     m = mask_of(rows)
     ring = set()
     for (px, py) in m:
@@ -170,19 +329,31 @@ LABEL_X0, LABEL_X1 = 28, 59
 LABEL_Y = 12
 
 
-def face(pressed):
-    img = Image(FACE_W, FACE_H, LTGRAY)
-    # Black rim with its corners cut, so the button reads as rounded.
-    img.rect(1, 0, FACE_W - 2, 0, BLACK)
-    img.rect(1, FACE_H - 1, FACE_W - 2, FACE_H - 1, BLACK)
-    img.rect(0, 1, 0, FACE_H - 2, BLACK)
-    img.rect(FACE_W - 1, 1, FACE_W - 1, FACE_H - 2, BLACK)
+def pixels(img, x0, y0, x1, y1, c):
+    """Fills whole pixels, whatever the image's scale."""
+    for y in range(y0, y1 + 1):
+        for x in range(x0, x1 + 1):
+            img.px[y][x] = c
+
+
+def face(pressed, k=1, h=FACE_H):
+    """The empty face: a black rim of r pixels with its corners cut, so the
+    button reads as rounded, and a bevel out to the edge width that the
+    control layer etches inside of (3 pixels at 64x32, 4 and 6 above)."""
+    w = int(FACE_W * k)
+    img = Image(w, h, LTGRAY) if k == 1 else Scaled(w, h, LTGRAY, k, (h - FACE_H * k) / 2)
+    r, edge = max(1, int(k)), int(3 * k)
+    for i in range(r):
+        pixels(img, r - i, i, w - 1 - (r - i), i, BLACK)                  # top
+        pixels(img, r - i, h - 1 - i, w - 1 - (r - i), h - 1 - i, BLACK)  # bottom
+        pixels(img, i, r - i, i, h - 1 - (r - i), BLACK)                  # left
+        pixels(img, w - 1 - i, r - i, w - 1 - i, h - 1 - (r - i), BLACK)  # right
     light, dark = (DKGRAY, WHITE) if pressed else (WHITE, DKGRAY)
-    for i in (1, 2):
-        img.rect(i, i, FACE_W - 1 - i, i, light)             # top
-        img.rect(i, i, i, FACE_H - 1 - i, light)             # left
-        img.rect(i, FACE_H - 1 - i, FACE_W - 1 - i, FACE_H - 1 - i, dark)
-        img.rect(FACE_W - 1 - i, i, FACE_W - 1 - i, FACE_H - 1 - i, dark)
+    for i in range(r, edge):
+        pixels(img, i, i, w - 1 - i, i, light)
+        pixels(img, i, i, i, h - 1 - i, light)
+        pixels(img, i, h - 1 - i, w - 1 - i, h - 1 - i, dark)
+        pixels(img, w - 1 - i, i, w - 1 - i, h - 1 - i, dark)
     return img
 
 
@@ -259,13 +430,13 @@ BUTTONS = [
 ]
 
 
-def button_faces():
-    """Yields (resource id, image) for all twelve faces."""
+def button_faces(k=1, h=FACE_H):
+    """Yields (resource id, image) for all twelve faces at scale k."""
     for cid, text, picture in BUTTONS:
         for offset, pressed, focused in ((1000, False, False),
                                          (3000, True, False),
                                          (5000, False, True)):
-            img = face(pressed)
+            img = face(pressed, k, h)
             s = 1 if pressed else 0      # the pressed face's content sinks a pixel
             picture(img, pressed, s)
             label(img, text, s, focused)
@@ -304,9 +475,10 @@ def clock_badge(img):
     img.put(24, 24, RED)
 
 
-def icon(pro):
-    img = Image(ICON_SIZE, ICON_SIZE, BLACK)
-    img.opaque = [[False] * ICON_SIZE for _ in range(ICON_SIZE)]
+def icon(pro, size=ICON_SIZE):
+    k = size / ICON_SIZE
+    img = Image(size, size, BLACK) if k == 1 else Scaled(size, size, BLACK, k)
+    img.opaque = [[False] * size for _ in range(size)]
     monitor(img)
     if pro:
         clock_badge(img)
@@ -343,16 +515,69 @@ def dib(img, with_mask):
     return header + PALETTE_BYTES + bytes(xor) + bytes(mask)
 
 
-def bmp_file(img):
-    body = dib(img, False)
+def rle4_row(row):
+    """One row in RLE4 at the fewest bytes: a run (count, two colours) draws
+    the two colours by turns, so one colour or a fine pattern costs two
+    bytes; an absolute block (0, count, the pixels packed two to a byte,
+    padded to a whole word) takes three to 255 pixels of anything."""
+    n = len(row)
+    best = [(0, None)] * (n + 1)          # bytes from here on, first step
+    for i in range(n - 1, -1, -1):
+        pair = (row[i], row[i + 1] if i + 1 < n else row[i])
+        run = 1
+        while i + run < n and run < 255 and row[i + run] == pair[run % 2]:
+            run += 1
+        choice = (2 + best[i + run][0], ("run", run, pair))
+        for m in range(3, min(255, n - i) + 1):
+            packed = (m + 1) // 2 + (m + 1) // 2 % 2
+            if 2 + packed + best[i + m][0] < choice[0]:
+                choice = (2 + packed + best[i + m][0], ("abs", m, None))
+        best[i] = choice
+    out = bytearray()
+    i = 0
+    while i < n:
+        kind, m, pair = best[i][1]
+        if kind == "run":
+            out += bytes((m, pair[0] << 4 | pair[1]))
+        else:
+            packed = bytearray((m + 1) // 2 + (m + 1) // 2 % 2)
+            for j, c in enumerate(row[i:i + m]):
+                packed[j // 2] |= c << (4 if j % 2 == 0 else 0)
+            out += bytes((0, m)) + packed
+        i += m
+    return out
+
+
+def rle4(img):
+    """The rows bottom up in RLE4, each closed by the end-of-line pair, the
+    last by the end-of-bitmap pair."""
+    out = bytearray()
+    for y in range(img.h - 1, -1, -1):
+        out += rle4_row([img.get(x, y) for x in range(img.w)])
+        out += b"\0\0" if y else b"\0\1"
+    return bytes(out)
+
+
+def bmp_file(img, compressed=False):
+    if compressed:
+        bits = rle4(img)
+        body = struct.pack("<IiiHHIIiiII", 40, img.w, img.h, 1, 4, 2,
+                           len(bits), 0, 0, 16, 0) + PALETTE_BYTES + bits
+    else:
+        body = dib(img, False)
     offset = 14 + 40 + len(PALETTE_BYTES)
     return struct.pack("<2sIHHI", b"BM", 14 + len(body), 0, 0, offset) + body
 
 
-def ico_file(img):
-    body = dib(img, True)
-    entry = struct.pack("<BBBBHHII", img.w, img.h, 16, 0, 1, 4, len(body), 6 + 16)
-    return struct.pack("<HHH", 0, 1, 1) + entry + body
+def ico_file(imgs):
+    """An icon file holding one image per size, smallest first."""
+    bodies = [dib(img, True) for img in imgs]
+    head = struct.pack("<HHH", 0, 1, len(imgs))
+    offset = 6 + 16 * len(imgs)
+    for img, body in zip(imgs, bodies):
+        head += struct.pack("<BBBBHHII", img.w, img.h, 16, 0, 1, 4, len(body), offset)
+        offset += len(body)
+    return head + b"".join(bodies)
 
 
 def main():
@@ -362,9 +587,14 @@ def main():
     for rid, img in button_faces():
         with open(os.path.join(out, "btn%d.bmp" % rid), "wb") as f:
             f.write(bmp_file(img))
-    for name, pro in (("kalvex.ico", False), ("kalvexpro.ico", True)):
-        with open(os.path.join(out, name), "wb") as f:
-            f.write(ico_file(icon(pro)))
+    for k, h, add in FACE_SCALES:
+        for rid, img in button_faces(k, h):
+            with open(os.path.join(out, "btn%d.bmp" % (rid + add)), "wb") as f:
+                f.write(bmp_file(img, compressed=True))
+    with open(os.path.join(out, "kalvex.ico"), "wb") as f:
+        f.write(ico_file([icon(False, size) for size in ICON_SIZES]))
+    with open(os.path.join(out, "kalvexpro.ico"), "wb") as f:
+        f.write(ico_file([icon(True)]))
 
 
 if __name__ == "__main__":

@@ -12,7 +12,8 @@
 # step the host clock in any case).
 #
 # KX_BUILD picks the build folder (as for test.sh), KX_DEMO_ADDR the
-# servers' loopback address.
+# servers' loopback address, KX_DPI the screen's dots per inch (96 is 100 %,
+# 144 is 150 %, 192 is 200 %), KX_XDISPLAY the number of the virtual display.
 set -e -o pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -23,6 +24,7 @@ BUILD=${KX_BUILD:-build}
 ARCH=i686
 [ "$KX_RUNS_I686" = 1 ] || ARCH=x86_64
 ADDR=${KX_DEMO_ADDR:-127.0.0.250}
+DPI=${KX_DPI:-96}
 mkdir -p "$BUILD"
 BUILD=$(realpath "$BUILD")
 if [ ! -f "$BUILD/$ARCH/CMakeCache.txt" ]; then
@@ -59,7 +61,8 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -z "$DISPLAY" ]; then
-    for n in $(seq 99 -1 20); do
+    n=$KX_XDISPLAY
+    [ -n "$n" ] || for n in $(seq 99 -1 20); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
     done
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
@@ -87,6 +90,9 @@ if [ -n "$HEADLESS" ]; then
 else
     "$KX_WINE" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
 fi
+
+# Wine takes the screen's DPI from here when a program starts.
+"$KX_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
 
 # The servers, for as long as the program runs (and never longer than an hour).
 "$KX_WINE" "$BIN/kxserve.exe" "$ADDR" -t 3600 >"$RUN/kxserve.log" 2>&1 &
@@ -130,6 +136,8 @@ fi
 echo "$out" | head -n 1
 read -r x y w h < <(echo "$out" | tail -n 1)
 SHOT=$RUN/kalvex32-time.png
+[ "$DPI" = 96 ] || SHOT=$RUN/kalvex32-time-${DPI}dpi.png
+sleep 1     # the result is shown; let the rest of the window finish painting
 import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$SHOT"
 "$KX_WINE" "$BIN/kxdrive.exe" exit 20 || true
 echo "$SHOT"

@@ -71,38 +71,92 @@ void Click(HWND h, int x, int y, int xUp, int yUp)
     SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(xUp, yUp));
 }
 
-// True when the capture shows the face image, scaled and centred as the
-// button draws it.
-bool ShowsFace(const Capture &cap, const Face &face)
+// A face as the system loads it, pixel by pixel.
+struct Pixels {
+    int w = 0, h = 0;
+    std::vector<COLORREF> px;
+    explicit Pixels(int id)
+    {
+        HBITMAP hbm = (HBITMAP)LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0);
+        BITMAP bm;
+        if (!hbm || !GetObjectA(hbm, sizeof(bm), &bm))
+            return;
+        w = bm.bmWidth;
+        h = bm.bmHeight;
+        BITMAPINFO bi = TopDown32(w, h);
+        std::vector<DWORD> bits((size_t)(w * h));
+        HDC hdc = GetDC(NULL);
+        GetDIBits(hdc, hbm, 0, h, bits.data(), &bi, DIB_RGB_COLORS);
+        ReleaseDC(NULL, hdc);
+        DeleteObject(hbm);
+        for (DWORD p : bits)
+            px.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    }
+};
+
+// True when the capture shows the face, scaled and centred as the button
+// draws it.
+bool ShowsFace(const Capture &cap, const Pixels &face)
 {
-    int s = std::min(cap.w / 64, cap.h / 32);
+    int s = face.w ? std::min(cap.w / face.w, cap.h / face.h) : 0;
     if (s < 1)
         return false;
-    int ox = (cap.w - 64 * s) / 2, oy = (cap.h - 32 * s) / 2;
-    for (int y = 0; y < 32 * s; ++y)
-        for (int x = 0; x < 64 * s; ++x)
-            if (cap.At(ox + x, oy + y) != kPalette[face.Index(x / s, y / s)])
+    int ox = (cap.w - face.w * s) / 2, oy = (cap.h - face.h * s) / 2;
+    for (int y = 0; y < face.h * s; ++y)
+        for (int x = 0; x < face.w * s; ++x)
+            if (cap.At(ox + x, oy + y) != face.px[(size_t)(y / s * face.w + x / s)])
                 return false;
     return true;
 }
 
+// A dialog holding only the Go button, with its font at `points`.
+HWND GoButtonDialog(WORD points)
+{
+    static std::vector<WORD> t;
+    t.clear();
+    auto dw = [](DWORD v) { t.push_back(LOWORD(v)); t.push_back(HIWORD(v)); };
+    auto sz = [](const char *s) { do t.push_back((WORD)*s); while (*s++); };
+    dw(WS_POPUP | DS_SETFONT);
+    dw(0);
+    for (WORD v : {1, 0, 0, 60, 30, 0, 0, 0})     // one item, place, no menu, class, title
+        t.push_back(v);
+    t.push_back(points);
+    sz("MS Sans Serif");
+    if (t.size() % 2)
+        t.push_back(0);
+    dw(WS_CHILD | WS_VISIBLE | WS_TABSTOP);
+    dw(0);
+    for (WORD v : {4, 4, 44, 21, IDC_START})
+        t.push_back(v);
+    sz(KX_CLASS_BUTTON);
+    sz("Button");
+    t.push_back(0);
+    HWND hDlg = CreateDialogIndirectParamA(GetModuleHandleA(NULL), (LPCDLGTEMPLATEA)t.data(), NULL,
+                                           RecordingDialogProc, 0);
+    SetFocus(NULL);                                 // the normal face, not the focused one
+    return hDlg;
+}
+
 } // namespace
 
-TEST(ButtonFaces, TwelveFourBitImagesInTheStandardPalette)
+TEST(ButtonFaces, TwelveFourBitImagesInTheStandardPaletteAtEachSize)
 {
-    for (int id : kButtons)
-        for (int offset : {KX_FACE_NORMAL, KX_FACE_PRESSED, KX_FACE_FOCUSED}) {
-            SCOPED_TRACE(id + offset);
-            Face f(id + offset);
-            ASSERT_TRUE(f.hdr);
-            EXPECT_EQ(1128u, f.size);
-            EXPECT_EQ(64, f.hdr->biWidth);
-            EXPECT_EQ(32, f.hdr->biHeight);
-            EXPECT_EQ(4, f.hdr->biBitCount);
-            EXPECT_EQ((DWORD)BI_RGB, f.hdr->biCompression);
-            for (int i = 0; i < 16; ++i)
-                EXPECT_EQ(kPalette[i], RGB(f.palette[i].rgbRed, f.palette[i].rgbGreen, f.palette[i].rgbBlue));
-        }
+    const struct { int set, w, h; } sizes[] = {{0, 64, 32}, {KX_FACE_SET_150, 96, 45}, {KX_FACE_SET_200, 128, 60}};
+    for (auto &sz : sizes)
+        for (int id : kButtons)
+            for (int offset : {KX_FACE_NORMAL, KX_FACE_PRESSED, KX_FACE_FOCUSED}) {
+                SCOPED_TRACE(sz.set + id + offset);
+                Face f(sz.set + id + offset);
+                ASSERT_TRUE(f.hdr);
+                if (!sz.set) {
+                    EXPECT_EQ(1128u, f.size);
+                }
+                EXPECT_EQ(sz.w, f.hdr->biWidth);
+                EXPECT_EQ(sz.h, f.hdr->biHeight);
+                EXPECT_EQ(4, f.hdr->biBitCount);
+                for (int i = 0; i < 16; ++i)
+                    EXPECT_EQ(kPalette[i], RGB(f.palette[i].rgbRed, f.palette[i].rgbGreen, f.palette[i].rgbBlue));
+            }
 }
 
 TEST(ButtonFaces, EdgesPicturesAndTheFocusLine)
@@ -159,7 +213,7 @@ TEST(BitmapButton, PaintsTheFaceOfItsState)
 {
     HWND hDlg = OpenKalvexDialog();
     HWND hGo = GetDlgItem(hDlg, IDC_START);
-    Face normal(1201), pressed(3201), focused(5201);
+    Pixels normal(1201), pressed(3201), focused(5201);
     {
         Capture cap(hGo, RGB(255, 0, 255));
         ASSERT_GE(cap.w, 64);
@@ -187,6 +241,22 @@ TEST(BitmapButton, PaintsTheFaceOfItsState)
     EXPECT_EQ(0, coloured);
     EXPECT_GT(cap.Count(RGB(128, 128, 128), 0, 0, cap.w, cap.h), 100);
     DestroyWindow(hDlg);
+}
+
+TEST(BitmapButton, ShowsTheFacesDrawnForTheDialogsDpi)
+{
+    // At 96 dpi a dialog font of 12 or 16 points lays the dialog out as 8
+    // points does at 144 or 192 dpi; at 24 points (288 dpi) the 96x45 faces
+    // fill the button doubled as well as the 64x32 ones tripled.
+    const struct { WORD points; int set; } cases[] = {
+        {8, 0}, {12, KX_FACE_SET_150}, {16, KX_FACE_SET_200}, {24, KX_FACE_SET_150},
+    };
+    for (auto &c : cases) {
+        HWND hDlg = GoButtonDialog(c.points);
+        ASSERT_TRUE(hDlg);
+        EXPECT_TRUE(ShowsFace(Capture(GetDlgItem(hDlg, IDC_START), 0), Pixels(1201 + c.set))) << c.points;
+        DestroyWindow(hDlg);
+    }
 }
 
 TEST(BitmapButton, MouseClickSendsItsCommandWhenReleasedOverIt)

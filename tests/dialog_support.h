@@ -56,6 +56,18 @@ inline RECT ChildRect(HWND hDlg, HWND hCtl)
     return rc;
 }
 
+// The header of a top-down 32-bit picture, w by h.
+inline BITMAPINFO TopDown32(int w, int h)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return bi;
+}
+
 // What a window paints of its client area (WM_PRINTCLIENT, or the message
 // given, such as WM_ERASEBKGND) on a canvas first filled with `fill`;
 // pixels read as COLORREF.
@@ -67,12 +79,7 @@ public:
         GetClientRect(hWnd, &rc);
         w = rc.right;
         h = rc.bottom;
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
+        BITMAPINFO bi = TopDown32(w, h);
         dc = CreateCompatibleDC(NULL);
         bm = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, (void **)&bits, NULL, 0);
         old = SelectObject(dc, bm);

@@ -103,6 +103,19 @@ bool Connected(const Dialog &d)
     return ItemText(d.h, IDC_RESULTS) == "Socket Connected..";
 }
 
+// The width of an icon's picture; 0 for no icon.
+int IconWidth(HICON h)
+{
+    ICONINFO ii;
+    BITMAP bm = {};
+    if (!h || !GetIconInfo(h, &ii))
+        return 0;
+    GetObjectA(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof(bm), &bm);
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+    return bm.bmWidth;
+}
+
 } // namespace
 
 TEST(PingerOpen, InitialisesTitleAddressFieldsIconAndPlace)
@@ -117,6 +130,7 @@ TEST(PingerOpen, InitialisesTitleAddressFieldsIconAndPlace)
     EXPECT_STREQ("Unknown", szMyIP);
     EXPECT_EQ(std::string(WSAData.szDescription), ItemText(d.h, IDC_WSVERSION));
     EXPECT_EQ((LRESULT)hIcon, SendMessageA(d.h, WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ(GetSystemMetrics(SM_CXICON), IconWidth((HICON)SendMessageA(d.h, WM_GETICON, ICON_BIG, 0)));
     EXPECT_EQ("$0.00", ItemText(d.h, IDC_CHARGE));
 
     RECT rc;
@@ -694,6 +708,7 @@ TEST(PingerExit, ExitClosesHelpIconAndBusyServices)
     ASSERT_TRUE(srv.Listening());
     HICON hOld = hIcon = CopyIcon(LoadIconA(NULL, IDI_APPLICATION));
     Dialog d(LoopAddr(10));
+    HICON hBig = (HICON)SendMessageA(d.h, WM_GETICON, ICON_BIG, 0);
     d.ChooseService(IDC_TIME);
     d.Start();
     ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
@@ -707,6 +722,7 @@ TEST(PingerExit, ExitClosesHelpIconAndBusyServices)
     EXPECT_EQ((UINT)HELP_QUIT, fake::helpCalls[0].command);
     ICONINFO ii;
     EXPECT_FALSE(GetIconInfo(hOld, &ii));
+    EXPECT_FALSE(GetIconInfo(hBig, &ii));
     EXPECT_FALSE(IsWindowVisible(d.h));
 }
 

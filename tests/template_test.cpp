@@ -268,21 +268,27 @@ TEST(Dialog, TabOrderAndKeyboardGroupsFollowTheTable)
 
 TEST(Resources, IconsVersionAndManifest)
 {
-    // One 32x32 16-colour image in each icon group: KALVEX holds image 1,
-    // KALVEXPRO image 2.
-    const char *groups[] = {KX_ICON, KX_ICON_PRO};
-    for (int g = 0; g < 2; ++g) {
-        HRSRC hRes = FindResourceA(NULL, groups[g], RT_GROUP_ICON);
-        ASSERT_TRUE(hRes) << groups[g];
+    // 16-colour images: KALVEX at every size that 100, 150 and 200 % draw,
+    // KALVEXPRO at 32 pixels.
+    const struct { const char *group; std::vector<int> sizes; } icons[] = {
+        {KX_ICON, {16, 24, 32, 48, 64}}, {KX_ICON_PRO, {32}},
+    };
+    for (auto &ic : icons) {
+        SCOPED_TRACE(ic.group);
+        HRSRC hRes = FindResourceA(NULL, ic.group, RT_GROUP_ICON);
+        ASSERT_TRUE(hRes);
         const BYTE *p = (const BYTE *)LockResource(LoadResource(NULL, hRes));
-        EXPECT_EQ(1, *(const WORD *)(p + 4));        // image count
-        EXPECT_EQ(32, p[6]);                         // width
-        EXPECT_EQ(32, p[7]);                         // height
-        EXPECT_EQ(16, p[8]);                         // colours
-        EXPECT_EQ(g + 1, *(const WORD *)(p + 18));   // image number
-        HICON hIco = (HICON)LoadImageA(GetModuleHandleA(NULL), groups[g], IMAGE_ICON, 32, 32, 0);
-        EXPECT_TRUE(hIco);
-        DestroyIcon(hIco);
+        ASSERT_EQ(ic.sizes.size(), *(const WORD *)(p + 4));     // image count
+        for (size_t i = 0; i < ic.sizes.size(); ++i) {
+            const BYTE *entry = p + 6 + 14 * i;
+            EXPECT_EQ(ic.sizes[i], entry[0]);                     // width
+            EXPECT_EQ(ic.sizes[i], entry[1]);                     // height
+            EXPECT_EQ(16, entry[2]);                              // colours
+            HICON hIco = (HICON)LoadImageA(GetModuleHandleA(NULL), ic.group, IMAGE_ICON,
+                                           ic.sizes[i], ic.sizes[i], 0);
+            EXPECT_TRUE(hIco);
+            DestroyIcon(hIco);
+        }
     }
 
     HRSRC hVer = FindResourceA(NULL, MAKEINTRESOURCEA(1), RT_VERSION);
