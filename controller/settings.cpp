@@ -243,7 +243,10 @@ static void vJoinHostList(HWND hDlg)
         szBuffer[0] = '\0';
         SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETLBTEXT, i, (LPARAM)szBuffer);
         szBuffer[sizeof(szBuffer) - 1] = '\0';
-        iLength += wnsprintfA(szDest + iLength, (int)sizeof(szDest) - iLength, "%s;", szBuffer);
+        /* The formatter gives -1, not the count, for a text that fills the
+         * room to its last byte: the length is taken from what it wrote. */
+        wnsprintfA(szDest + iLength, (int)sizeof(szDest) - iLength, "%s;", szBuffer);
+        iLength += lstrlenA(szDest + iLength);
     }
 }
 
