@@ -185,6 +185,12 @@ BOOL PostMessageA(HWND, UINT, WPARAM, LPARAM)
     return TRUE;
 }
 
+/* Nothing is ever queued: no window runs here. */
+BOOL PeekMessageA(LPMSG, HWND, UINT, UINT, UINT)
+{
+    return FALSE;
+}
+
 BOOL SetWindowTextA(HWND, LPCSTR lps)
 {
     fake::caption = lps;
@@ -399,6 +405,20 @@ BOOL CloseHandle(HANDLE)
 BOOL DeleteFileA(LPCSTR)
 {
     return TRUE;
+}
+
+/* Only the Windows folder's settings file is there. */
+DWORD GetFileAttributesA(LPCSTR lpsName)
+{
+    if (strcasecmp(lpsName, "C:\\windows\\KALVEX.INI") == 0)
+        return FILE_ATTRIBUTE_NORMAL;
+    dwLastError = ERROR_FILE_NOT_FOUND;
+    return INVALID_FILE_ATTRIBUTES;
+}
+
+BOOL PathFileExistsA(LPCSTR lpsPath)
+{
+    return GetFileAttributesA(lpsPath) != INVALID_FILE_ATTRIBUTES;
 }
 
 BOOL CreateDirectoryA(LPCSTR, void *)

@@ -6,5 +6,6 @@
 
 int wnsprintfA(LPSTR lps, int cch, LPCSTR lpsFormat, ...);
 int wvnsprintfA(LPSTR lps, int cch, LPCSTR lpsFormat, va_list args);
+BOOL PathFileExistsA(LPCSTR lpsPath);
 
 #endif

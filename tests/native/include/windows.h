@@ -79,6 +79,10 @@ typedef uintptr_t DWORD_PTR_KX;
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
 #define FILE_ATTRIBUTE_NORMAL 0x80
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define PM_NOREMOVE 0
+#define PM_REMOVE 1
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define ERROR_SUCCESS 0
 #define ERROR_FILE_NOT_FOUND 2
@@ -113,6 +117,19 @@ typedef struct _TIME_ZONE_INFORMATION {
     LONG DaylightBias;
 } TIME_ZONE_INFORMATION, *LPTIME_ZONE_INFORMATION;
 
+typedef struct tagPOINT {
+    LONG x, y;
+} POINT;
+
+typedef struct tagMSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+} MSG, *LPMSG;
+
 /* Window manager: the dialog's items are a table in the stand-in. */
 BOOL SetDlgItemTextA(HWND hDlg, int id, LPCSTR lps);
 UINT GetDlgItemTextA(HWND hDlg, int id, LPSTR lps, int cch);
@@ -121,6 +138,7 @@ BOOL CheckDlgButton(HWND hDlg, int id, UINT uCheck);
 UINT IsDlgButtonChecked(HWND hDlg, int id);
 BOOL ShowWindow(HWND hWnd, int nCmdShow);
 BOOL PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL PeekMessageA(LPMSG pMsg, HWND hWnd, UINT msgMin, UINT msgMax, UINT uRemove);
 BOOL SetWindowTextA(HWND hWnd, LPCSTR lps);
 int GetWindowTextA(HWND hWnd, LPSTR lps, int cch);
 BOOL MessageBeep(UINT uType);
@@ -150,6 +168,7 @@ HANDLE CreateFileA(LPCSTR lpsName, DWORD dwAccess, DWORD dwShare, void *pSecurit
                    DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate);
 BOOL CloseHandle(HANDLE h);
 BOOL DeleteFileA(LPCSTR lpsName);
+DWORD GetFileAttributesA(LPCSTR lpsName);
 BOOL CreateDirectoryA(LPCSTR lpsName, void *pSecurity);
 BOOL CopyFileA(LPCSTR lpsFrom, LPCSTR lpsTo, BOOL bFailIfExists);
 HFILE _lopen(LPCSTR lpsName, int iMode);

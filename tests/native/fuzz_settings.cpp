@@ -1,8 +1,9 @@
-/* The numbers of the settings and their fields: Interval with its unit,
- * Alarm, Minimize, Stop and the hourly Rate, as the settings file gives
- * them and as the fields hold them at Start; then the meter's texts.
- * Input: the time on line in milliseconds (4 bytes), then the five texts
- * in that order, each ended by a NUL. */
+/* The settings as the file gives them and as the fields hold them at
+ * Start: the numbers (Interval with its unit, Alarm, Minimize, Stop and the
+ * hourly Rate), the host list, and then the meter's texts.
+ * Input: the time on line in milliseconds (4 bytes), then, each ended by a
+ * NUL, the five numbers' texts in that order, the HostList value, and
+ * names added to the list (separated by ";"). */
 #include <float.h>
 #include <limits.h>
 
@@ -31,6 +32,30 @@ static float fRate(const std::string &s)
     return d > FLT_MAX ? FLT_MAX : (float)d;
 }
 
+/* The C library's tokenizer, the second form of the host list's split. */
+static std::vector<std::string> Tokens(std::string s)
+{
+    std::vector<std::string> v;
+    for (char *lps = strtok(&s[0], ";"); lps; lps = strtok(NULL, ";"))
+        v.push_back(lps);
+    return v;
+}
+
+/* Every name in the list or in the saved value is one that was read or
+ * added, whole; the value ends each name with one ";". */
+static void vCheckHostList(const std::vector<std::string> &given, const std::string &sSaved)
+{
+    for (const std::string &s : fake::hosts)
+        if (std::find(given.begin(), given.end(), s) == given.end())
+            Fail("\"%s\" listed, but never read or added", s.c_str());
+    if (sSaved.size() >= sizeof(szDest) || (!sSaved.empty() && sSaved.back() != ';')
+        || sSaved.find(";;") != std::string::npos || sSaved[0] == ';')
+        Fail("host list saved as \"%s\"", sSaved.c_str());
+    for (const std::string &s : Tokens(sSaved))
+        if (std::find(fake::hosts.begin(), fake::hosts.end(), s) == fake::hosts.end())
+            Fail("\"%s\" saved, but not listed", s.c_str());
+}
+
 static void vCheckNumber(const char *lpsName, long long llGot, long long llExpected)
 {
     if (llGot != llExpected)
@@ -53,6 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         WritePrivateProfileStringA("Default", aszKeys[k], asText[k].c_str(), KX_INIFILE);
     }
     const std::string &sInterval = asText[0];
+    std::string sHostList = TextOf(data + i, size - i);
+    i = std::min(size, i + sHostList.size() + 1);
+    WritePrivateProfileStringA("Default", "HostList", sHostList.c_str(), KX_INIFILE);
+    std::vector<std::string> added = Tokens(TextOf(data + i, size - i));
+    std::vector<std::string> given = Tokens(sHostList);
+    given.insert(given.end(), added.begin(), added.end());
 
     vCheckNumber("iDecimal", iDecimal(sInterval.c_str()), iStrtoll(sInterval));
     vCheckNumber("iIntervalOf", iIntervalOf(sInterval.c_str()),
@@ -77,7 +108,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (fHourly != fRate(asText[4].substr(0, 5)) || !(fRatePerSecond >= 0) || fRatePerSecond > FLT_MAX)
         Fail("rate %g (%g a second) for \"%s\"", fHourly, fRatePerSecond, asText[4].c_str());
 
+    for (const std::string &s : added)
+        SendDlgItemMessageA(ghDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)s.c_str());
     vWriteSettings(ghDlg);
+    vCheckHostList(given, fake::ProfileValue("Default", "HostList"));
     if (fake::ProfileValue("Default", "Stop Value") != std::to_string(iStopVal))
         Fail("Stop Value saved as \"%s\"", fake::ProfileValue("Default", "Stop Value").c_str());
 
