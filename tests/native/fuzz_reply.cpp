@@ -70,6 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string sShown = fake::Item(IDC_RESULTS);
     if (sShown.size() >= sizeof(szResult))
         Fail("Results holds %zu characters", sShown.size());
+    if (fake::log.size() >= 500 || (!fake::log.empty() && fake::log.compare(0, 3, "\r\n\n") != 0))
+        Fail("log record of %zu bytes", fake::log.size());
     if (iOutcome != 0) {
         if (RecvCount != 0)
             Fail("a failed receive counted as an answer");

@@ -46,6 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CHECK_TEXT(szDestStr);
     if (fake::Item(IDC_RESULTS).size() >= sizeof(szResult))
         Fail("Results holds %zu characters", fake::Item(IDC_RESULTS).size());
+    if (fake::log.size() >= 500 || (!fake::log.empty() && fake::log.compare(0, 3, "\r\n\n") != 0))
+        Fail("log record of %zu bytes", fake::log.size());
 
     /* The seconds since 1900, after 1970 by our own 32-bit arithmetic. */
     uint32_t ulCount = (uint32_t)data[1] << 24 | (uint32_t)data[2] << 16 | data[3] << 8 | data[4];
