@@ -7,6 +7,7 @@
 #include <ctype.h>
 #include <stdarg.h>
 #include <strings.h>
+#include <time.h>
 
 #include <algorithm>
 
@@ -317,6 +318,25 @@ BOOL SetLocalTime(const SYSTEMTIME *pst)
 BOOL SetSystemTime(const SYSTEMTIME *pst)
 {
     return bSetClock(pst, true);
+}
+
+/* 100-nanosecond ticks since 1601 by the C library's calendar. */
+BOOL FileTimeToSystemTime(const FILETIME *pft, LPSYSTEMTIME pst)
+{
+    ULONGLONG ull = (ULONGLONG)pft->dwHighDateTime << 32 | pft->dwLowDateTime;
+    time_t t = (time_t)(ull / 10000000ULL) - 11644473600LL;
+    struct tm tm;
+    if (ull >= 0x8000000000000000ULL || !gmtime_r(&t, &tm))
+        return FALSE;
+    pst->wYear = (WORD)(tm.tm_year + 1900);
+    pst->wMonth = (WORD)(tm.tm_mon + 1);
+    pst->wDayOfWeek = (WORD)tm.tm_wday;
+    pst->wDay = (WORD)tm.tm_mday;
+    pst->wHour = (WORD)tm.tm_hour;
+    pst->wMinute = (WORD)tm.tm_min;
+    pst->wSecond = (WORD)tm.tm_sec;
+    pst->wMilliseconds = (WORD)(ull / 10000 % 1000);
+    return TRUE;
 }
 
 DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION ptzi)

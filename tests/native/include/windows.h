@@ -107,6 +107,19 @@ typedef struct _SYSTEMTIME {
     WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
 } SYSTEMTIME, *LPSYSTEMTIME;
 
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME, *LPFILETIME;
+
+typedef union _ULARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        DWORD HighPart;
+    };
+    ULONGLONG QuadPart;
+} ULARGE_INTEGER;
+
 typedef struct _TIME_ZONE_INFORMATION {
     LONG Bias;
     WCHAR StandardName[32];
@@ -154,6 +167,7 @@ void SetLastError(DWORD dw);
 DWORD GetTickCount(void);
 BOOL SetLocalTime(const SYSTEMTIME *pst);
 BOOL SetSystemTime(const SYSTEMTIME *pst);
+BOOL FileTimeToSystemTime(const FILETIME *pft, LPSYSTEMTIME pst);
 DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION ptzi);
 DWORD FormatMessageA(DWORD dwFlags, const void *lpSource, DWORD dwMessageId, DWORD dwLanguageId,
                      LPSTR lpBuffer, DWORD nSize, va_list *args);
