@@ -69,6 +69,7 @@ std::string ProfileValue(const char *lpsSection, const char *lpsKey)
     auto it = profile.find(ProfileKey(lpsSection, lpsKey));
     return it == profile.end() ? std::string() : it->second;
 }
+
 }  // namespace fake
 
 void Fail(const char *lpsFormat, ...)
@@ -176,21 +177,11 @@ UINT IsDlgButtonChecked(HWND, int id)
     return fake::checks.count(id) ? fake::checks[id] : BST_UNCHECKED;
 }
 
-BOOL ShowWindow(HWND, int)
-{
-    return TRUE;
-}
-
-BOOL PostMessageA(HWND, UINT, WPARAM, LPARAM)
-{
-    return TRUE;
-}
+BOOL ShowWindow(HWND, int) { return TRUE; }
+BOOL PostMessageA(HWND, UINT, WPARAM, LPARAM) { return TRUE; }
 
 /* Nothing is ever queued: no window runs here. */
-BOOL PeekMessageA(LPMSG, HWND, UINT, UINT, UINT)
-{
-    return FALSE;
-}
+BOOL PeekMessageA(LPMSG, HWND, UINT, UINT, UINT) { return FALSE; }
 
 BOOL SetWindowTextA(HWND, LPCSTR lps)
 {
@@ -204,10 +195,7 @@ int GetWindowTextA(HWND, LPSTR lps, int cch)
     return iCopyText(lps, cch, fake::caption);
 }
 
-BOOL MessageBeep(UINT)
-{
-    return TRUE;
-}
+BOOL MessageBeep(UINT) { return TRUE; }
 
 /* The window manager's formatter knows no floating point. */
 static void vCheckWinFormat(LPCSTR lpsFormat, const char *lpsCall)
@@ -277,30 +265,16 @@ LPSTR lstrcpynA(LPSTR lpsTo, LPCSTR lpsFrom, int cch)
     return lpsTo;
 }
 
-int lstrlenA(LPCSTR lps)
-{
-    return lps ? (int)strlen(lps) : 0;
-}
-
-int lstrcmpiA(LPCSTR a, LPCSTR b)
-{
-    return strcasecmp(a, b);
-}
-
-DWORD GetLastError(void)
-{
-    return dwLastError;
-}
+int lstrlenA(LPCSTR lps) { return lps ? (int)strlen(lps) : 0; }
+int lstrcmpiA(LPCSTR a, LPCSTR b) { return strcasecmp(a, b); }
+DWORD GetLastError(void) { return dwLastError; }
 
 void SetLastError(DWORD dw)
 {
     dwLastError = dw;
 }
 
-DWORD GetTickCount(void)
-{
-    return fake::tick;
-}
+DWORD GetTickCount(void) { return fake::tick; }
 
 static BOOL bSetClock(const SYSTEMTIME *pst, bool bUtc)
 {
@@ -310,15 +284,8 @@ static BOOL bSetClock(const SYSTEMTIME *pst, bool bUtc)
     return fake::clockResult;
 }
 
-BOOL SetLocalTime(const SYSTEMTIME *pst)
-{
-    return bSetClock(pst, false);
-}
-
-BOOL SetSystemTime(const SYSTEMTIME *pst)
-{
-    return bSetClock(pst, true);
-}
+BOOL SetLocalTime(const SYSTEMTIME *pst) { return bSetClock(pst, false); }
+BOOL SetSystemTime(const SYSTEMTIME *pst) { return bSetClock(pst, true); }
 
 /* 100-nanosecond ticks since 1601 by the C library's calendar. */
 BOOL FileTimeToSystemTime(const FILETIME *pft, LPSYSTEMTIME pst)
@@ -417,15 +384,8 @@ HANDLE CreateFileA(LPCSTR, DWORD, DWORD, void *, DWORD, DWORD, HANDLE)
     return (HANDLE)1;
 }
 
-BOOL CloseHandle(HANDLE)
-{
-    return TRUE;
-}
-
-BOOL DeleteFileA(LPCSTR)
-{
-    return TRUE;
-}
+BOOL CloseHandle(HANDLE) { return TRUE; }
+BOOL DeleteFileA(LPCSTR) { return TRUE; }
 
 /* Only the Windows folder's settings file is there. */
 DWORD GetFileAttributesA(LPCSTR lpsName)
@@ -441,32 +401,14 @@ BOOL PathFileExistsA(LPCSTR lpsPath)
     return GetFileAttributesA(lpsPath) != INVALID_FILE_ATTRIBUTES;
 }
 
-BOOL CreateDirectoryA(LPCSTR, void *)
-{
-    return TRUE;
-}
-
-BOOL CopyFileA(LPCSTR, LPCSTR, BOOL)
-{
-    return TRUE;
-}
+BOOL CreateDirectoryA(LPCSTR, void *) { return TRUE; }
+BOOL CopyFileA(LPCSTR, LPCSTR, BOOL) { return TRUE; }
 
 #define KX_LOG_HANDLE 7
 
-HFILE _lopen(LPCSTR, int)
-{
-    return KX_LOG_HANDLE;
-}
-
-HFILE _lcreat(LPCSTR, int)
-{
-    return KX_LOG_HANDLE;
-}
-
-LONG _llseek(HFILE, LONG, int)
-{
-    return (LONG)fake::log.size();
-}
+HFILE _lopen(LPCSTR, int) { return KX_LOG_HANDLE; }
+HFILE _lcreat(LPCSTR, int) { return KX_LOG_HANDLE; }
+LONG _llseek(HFILE, LONG, int) { return (LONG)fake::log.size(); }
 
 UINT _lwrite(HFILE, LPCSTR lps, UINT cb)
 {
@@ -474,19 +416,13 @@ UINT _lwrite(HFILE, LPCSTR lps, UINT cb)
     return cb;
 }
 
-HFILE _lclose(HFILE)
-{
-    return 0;
-}
+HFILE _lclose(HFILE) { return 0; }
 
 /* ---- sockets: one socket, no network ---- */
 
 #define KX_SOCKET 5
 
-SOCKET socket(int, int, int)
-{
-    return KX_SOCKET;
-}
+SOCKET socket(int, int, int) { return KX_SOCKET; }
 
 int connect(SOCKET, const struct sockaddr *, int)
 {
@@ -513,20 +449,9 @@ int send(SOCKET, const char *buf, int len, int)
     return len;
 }
 
-int shutdown(SOCKET, int)
-{
-    return 0;
-}
-
-int closesocket(SOCKET)
-{
-    return 0;
-}
-
-int setsockopt(SOCKET, int, int, const char *, int)
-{
-    return 0;
-}
+int shutdown(SOCKET, int) { return 0; }
+int closesocket(SOCKET) { return 0; }
+int setsockopt(SOCKET, int, int, const char *, int) { return 0; }
 
 int getsockname(SOCKET, struct sockaddr *name, int *namelen)
 {
@@ -543,10 +468,7 @@ int getsockname(SOCKET, struct sockaddr *name, int *namelen)
 }
 
 /* No text is a dotted address here: every host takes the lookup road. */
-u_long inet_addr(const char *)
-{
-    return INADDR_NONE;
-}
+u_long inet_addr(const char *) { return INADDR_NONE; }
 
 char *inet_ntoa(struct in_addr)
 {
@@ -554,50 +476,20 @@ char *inet_ntoa(struct in_addr)
     return sz;
 }
 
-u_short htons(u_short u)
-{
-    return __builtin_bswap16(u);
-}
-
-u_short ntohs(u_short u)
-{
-    return __builtin_bswap16(u);
-}
-
-u_long htonl(u_long u)
-{
-    return __builtin_bswap32(u);
-}
-
-u_long ntohl(u_long u)
-{
-    return __builtin_bswap32(u);
-}
-
-int WSAGetLastError(void)
-{
-    return iWSALastError;
-}
+u_short htons(u_short u) { return __builtin_bswap16(u); }
+u_short ntohs(u_short u) { return __builtin_bswap16(u); }
+u_long htonl(u_long u) { return __builtin_bswap32(u); }
+u_long ntohl(u_long u) { return __builtin_bswap32(u); }
+int WSAGetLastError(void) { return iWSALastError; }
 
 void WSASetLastError(int iError)
 {
     iWSALastError = iError;
 }
 
-BOOL WSAIsBlocking(void)
-{
-    return FALSE;
-}
-
-int WSACancelBlockingCall(void)
-{
-    return 0;
-}
-
-int WSAAsyncSelect(SOCKET, HWND, UINT, LONG)
-{
-    return 0;
-}
+BOOL WSAIsBlocking(void) { return FALSE; }
+int WSACancelBlockingCall(void) { return 0; }
+int WSAAsyncSelect(SOCKET, HWND, UINT, LONG) { return 0; }
 
 HANDLE WSAAsyncGetHostByName(HWND, UINT, const char *, char *buf, int buflen)
 {
@@ -605,10 +497,7 @@ HANDLE WSAAsyncGetHostByName(HWND, UINT, const char *, char *buf, int buflen)
     return (HANDLE)1;
 }
 
-int WSACancelAsyncRequest(HANDLE)
-{
-    return 0;
-}
+int WSACancelAsyncRequest(HANDLE) { return 0; }
 
 int WSAStartup(WORD wVersion, LPWSADATA lpWSAData)
 {
@@ -617,10 +506,7 @@ int WSAStartup(WORD wVersion, LPWSADATA lpWSAData)
     return 0;
 }
 
-int WSACleanup(void)
-{
-    return 0;
-}
+int WSACleanup(void) { return 0; }
 
 /* ---- what the files built here take from the files that are not: the
  * dialog procedure's globals and the help viewer ---- */
@@ -629,7 +515,4 @@ decltype(ghDlg) ghDlg = (HWND)1;
 decltype(szDest) szDest;
 decltype(iTimeVal) iTimeVal;
 
-BOOL WINAPI HelpViewA(HWND, LPCSTR, UINT, ULONG_PTR)
-{
-    return TRUE;
-}
+BOOL WINAPI HelpViewA(HWND, LPCSTR, UINT, ULONG_PTR) { return TRUE; }
