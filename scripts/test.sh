@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds Kalvex32 for 32- and 64-bit Windows and runs every test of both
-# under Wine.  Extra arguments go to ctest (for example -R Zone).
+# under Wine, and the native fuzz harnesses under the sanitizers.  Extra
+# arguments go to ctest (for example -R Zone).
 # KX_BUILD picks the build folder, KX_ARCHS the architectures.
 set -e -o pipefail
 cd "$(dirname "$0")/.."
@@ -27,6 +28,10 @@ for a in $ARCHS; do
     fi
     echo "subdirs(\"$a\")" >> "$BUILD/CTestTestfile.cmake"
 done
+# The rules that read outside input, built natively under the sanitizers:
+# each fuzz harness over its seeds and then briefly (tests/native).
+scripts/native-build.sh "$BUILD/native"
+echo 'subdirs("native")' >> "$BUILD/CTestTestfile.cmake"
 # A wineserver or Wine service started by a test would hold ctest's output
 # pipe open, and starting them is most of a test's cost: keep one idle Wine
 # program (cmd reading a pipe we hold) running for the whole ctest run.

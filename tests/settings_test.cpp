@@ -203,6 +203,19 @@ TEST(Settings, HostNamesThatDoNotFitAreLeftOutWhole)
         EXPECT_NE(added.end(), std::find(added.begin(), added.end(), n)) << n;
     EXPECT_EQ(saved.size(), 16u * 254 + 10);
 
+    // Names that fill the value to its last byte, and one more after them.
+    SendDlgItemMessageA(d.hDlg, IDC_HOST, CB_RESETCONTENT, 0, 0);
+    added.clear();
+    for (int i = 0; i < 31; ++i)        // 29 of 17 characters with ";", one of 18
+        added.push_back("host" + std::to_string(1000 + i) + ".example" + (i == 29 ? "s" : ""));
+    for (auto &h : added)
+        SendDlgItemMessageA(d.hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)h.c_str());
+    Start(d);
+    saved = IniValue("Default", "HostList");
+    EXPECT_LE(saved.size(), 511u);
+    for (auto &n : Split(saved))
+        EXPECT_NE(added.end(), std::find(added.begin(), added.end(), n)) << n;
+
     // A stored list cut inside a name lists the whole names only.
     std::string list;
     for (int i = 0; i < 300; ++i)

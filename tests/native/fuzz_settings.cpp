@@ -1,0 +1,132 @@
+/* The settings as the file gives them and as the fields hold them at
+ * Start: the numbers (Interval with its unit, Alarm, Minimize, Stop and the
+ * hourly Rate), the host list, and then the meter's texts.
+ * Input: the time on line in milliseconds (4 bytes), then, each ended by a
+ * NUL, the five numbers' texts in that order, the HostList value, and
+ * names added to the list (separated by ";"). */
+#include <float.h>
+#include <limits.h>
+
+#include <algorithm>
+
+#include "fakes.h"
+#include "../../controller/meter.h"
+#include "../../controller/pinger.h"
+#include "../../controller/settings.h"
+
+/* The C library's reading of a decimal number, held to an int. */
+static int iStrtoll(const std::string &s)
+{
+    long long ll = strtoll(s.c_str(), NULL, 10);
+    return (int)std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, ll));
+}
+
+/* The rate as the C library reads a plain decimal number; infinities,
+ * NaNs and hexadecimal forms are no rate. */
+static float fRate(const std::string &s)
+{
+    char *lpsEnd;
+    double d = strtod(s.c_str(), &lpsEnd);
+    if (s.substr(0, (size_t)(lpsEnd - s.c_str())).find_first_of("xXiInN") != std::string::npos || !(d > 0))
+        return 0.0f;
+    return d > FLT_MAX ? FLT_MAX : (float)d;
+}
+
+/* The C library's tokenizer, the second form of the host list's split. */
+static std::vector<std::string> Tokens(std::string s)
+{
+    std::vector<std::string> v;
+    for (char *lps = strtok(&s[0], ";"); lps; lps = strtok(NULL, ";"))
+        v.push_back(lps);
+    return v;
+}
+
+/* Every name in the list or in the saved value is one that was read or
+ * added, whole; the value ends each name with one ";". */
+static void vCheckHostList(const std::vector<std::string> &given, const std::string &sSaved)
+{
+    for (const std::string &s : fake::hosts)
+        if (std::find(given.begin(), given.end(), s) == given.end())
+            Fail("\"%s\" listed, but never read or added", s.c_str());
+    if (sSaved.size() >= sizeof(szDest) || (!sSaved.empty() && sSaved.back() != ';')
+        || sSaved.find(";;") != std::string::npos || sSaved[0] == ';')
+        Fail("host list saved as \"%s\"", sSaved.c_str());
+    for (const std::string &s : Tokens(sSaved))
+        if (std::find(fake::hosts.begin(), fake::hosts.end(), s) == fake::hosts.end())
+            Fail("\"%s\" saved, but not listed", s.c_str());
+}
+
+static void vCheckNumber(const char *lpsName, long long llGot, long long llExpected)
+{
+    if (llGot != llExpected)
+        Fail("%s is %lld, expected %lld", lpsName, llGot, llExpected);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 4)
+        return 0;
+    fake::Reset();
+    DWORD dwOnline = (DWORD)data[0] | (DWORD)data[1] << 8 | (DWORD)data[2] << 16 | (DWORD)data[3] << 24;
+    std::string asText[5];
+    static const char *const aszKeys[5] = {"Interval", "Alarm", "GoMin", "Stop Value", "Hourly Rate"};
+    static const int aidFields[5] = {IDC_INTERVAL, IDC_ALARM, IDC_GOMIN, IDC_STOPVAL, IDC_RATE};
+    size_t i = 4;
+    for (int k = 0; k < 5; ++k) {
+        asText[k] = TextOf(data + i, size - i);
+        i = std::min(size, i + asText[k].size() + 1);
+        WritePrivateProfileStringA("Default", aszKeys[k], asText[k].c_str(), KX_INIFILE);
+    }
+    const std::string &sInterval = asText[0];
+    std::string sHostList = TextOf(data + i, size - i);
+    i = std::min(size, i + sHostList.size() + 1);
+    WritePrivateProfileStringA("Default", "HostList", sHostList.c_str(), KX_INIFILE);
+    std::vector<std::string> added = Tokens(TextOf(data + i, size - i));
+    std::vector<std::string> given = Tokens(sHostList);
+    given.insert(given.end(), added.begin(), added.end());
+
+    vCheckNumber("iDecimal", iDecimal(sInterval.c_str()), iStrtoll(sInterval));
+    vCheckNumber("iIntervalOf", iIntervalOf(sInterval.c_str()),
+                 std::max(KX_MIN_INTERVAL, std::min(KX_MAX_INTERVAL, iStrtoll(sInterval))));
+
+    /* The file's Interval: run with at least 20, shown as read unless less. */
+    vReadSettings(ghDlg);
+    std::string sRead = sInterval.substr(0, 19);
+    vCheckNumber("iTimeVal", iTimeVal, iIntervalOf(sRead.c_str()));
+    std::string sShown = iStrtoll(sRead) < KX_MIN_INTERVAL ? "20" : sRead;
+    if (fake::Item(IDC_INTERVAL) != sShown)
+        Fail("Interval shows \"%s\" for \"%s\"", fake::Item(IDC_INTERVAL).c_str(), sRead.c_str());
+
+    /* The fields at Start may hold more than the file could give. */
+    for (int k = 0; k < 5; ++k)
+        fake::items[aidFields[k]] = asText[k];
+    vMeterReset();
+    vMeterReadLimits(ghDlg);
+    vCheckNumber("iGoMin", iGoMin, iStrtoll(asText[2].substr(0, 4)));
+    vCheckNumber("iAlarmVal", iAlarmVal, std::max(0, iStrtoll(asText[1].substr(0, 4))));
+    vCheckNumber("iStopVal", iStopVal, std::max(0, iStrtoll(asText[3].substr(0, 4))));
+    if (fHourly != fRate(asText[4].substr(0, 5)) || !(fRatePerSecond >= 0) || fRatePerSecond > FLT_MAX)
+        Fail("rate %g (%g a second) for \"%s\"", fHourly, fRatePerSecond, asText[4].c_str());
+
+    for (const std::string &s : added)
+        SendDlgItemMessageA(ghDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)s.c_str());
+    vWriteSettings(ghDlg);
+    vCheckHostList(given, fake::ProfileValue("Default", "HostList"));
+    if (fake::ProfileValue("Default", "Stop Value") != std::to_string(iStopVal))
+        Fail("Stop Value saved as \"%s\"", fake::ProfileValue("Default", "Stop Value").c_str());
+
+    FirstTickCount = 1;
+    fake::tick = 1 + dwOnline;
+    vMeterTick(ghDlg);
+    CHECK_TEXT(szTime);
+    CHECK_TEXT(szCharge);
+    DWORD dwSecs = dwOnline / 1000;
+    char sz[64];
+    snprintf(sz, sizeof(sz), "%02u:%02u:%02u", dwSecs / 3600, dwSecs / 60 % 60, dwSecs % 60);
+    if (fake::Item(IDC_TIMEONLINE) != sz)
+        Fail("time on line \"%s\" for %u s", fake::Item(IDC_TIMEONLINE).c_str(), dwSecs);
+    snprintf(sz, sizeof(sz), "$%3.2f", fRatePerSecond == 0 ? 0.0 : (double)fCharge);
+    if (fake::Item(IDC_CHARGE) != sz || !(fCharge >= 0))
+        Fail("charge \"%s\", expected \"%s\"", fake::Item(IDC_CHARGE).c_str(), sz);
+    return 0;
+}

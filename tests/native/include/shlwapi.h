@@ -1,0 +1,11 @@
+/* Native stand-in: the formatter that is told its room. */
+#ifndef KX_NATIVE_SHLWAPI_H
+#define KX_NATIVE_SHLWAPI_H
+
+#include "windows.h"
+
+int wnsprintfA(LPSTR lps, int cch, LPCSTR lpsFormat, ...);
+int wvnsprintfA(LPSTR lps, int cch, LPCSTR lpsFormat, va_list args);
+BOOL PathFileExistsA(LPCSTR lpsPath);
+
+#endif

@@ -1,0 +1,194 @@
+/* Native stand-in for the few Windows types and calls that the rules built
+ * on Linux use (see ../CMakeLists.txt).  Types keep Windows' sizes: LONG,
+ * DWORD and u_long are 32 bits even where long is 64.  The calls live in
+ * ../standin.cpp; they check every buffer size they are told. */
+#ifndef KX_NATIVE_WINDOWS_H
+#define KX_NATIVE_WINDOWS_H
+
+/* The C headers first: glibc's sys/types.h has a u_long of its own, and
+ * must be read before winsock.h renames ours. */
+#include <stdarg.h>
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/types.h>
+
+#define WINAPI
+#define CALLBACK
+#define PASCAL
+
+typedef int BOOL;
+typedef int INT;
+typedef unsigned int UINT;
+typedef int32_t LONG;
+typedef uint32_t ULONG;
+typedef uint32_t DWORD;
+typedef uint16_t WORD;
+typedef uint16_t WCHAR;
+typedef unsigned char BYTE;
+typedef char CHAR;
+typedef int64_t LONGLONG;
+typedef uint64_t ULONGLONG;
+typedef intptr_t INT_PTR, LONG_PTR, LPARAM, LRESULT;
+typedef uintptr_t UINT_PTR, ULONG_PTR, WPARAM;
+typedef char *LPSTR;
+typedef const char *LPCSTR;
+typedef void *LPVOID;
+typedef void *HANDLE;
+typedef struct KX_HWND *HWND;
+typedef struct KX_HINSTANCE *HINSTANCE;
+typedef struct KX_HICON *HICON;
+typedef int HFILE;
+
+#define TRUE 1
+#define FALSE 0
+#define MAX_PATH 260
+
+#define ZeroMemory(p, n) memset((p), 0, (n))
+#define CopyMemory(d, s, n) memcpy((d), (s), (n))
+#define LOWORD(l) ((WORD)((DWORD_PTR_KX)(l) & 0xFFFF))
+#define HIWORD(l) ((WORD)(((DWORD_PTR_KX)(l) >> 16) & 0xFFFF))
+typedef uintptr_t DWORD_PTR_KX;
+
+#define WM_USER 0x0400
+#define WM_COMMAND 0x0111
+#define SW_MINIMIZE 6
+#define SW_RESTORE 9
+#define CB_ERR (-1)
+#define CB_ADDSTRING 0x0143
+#define CB_GETCOUNT 0x0146
+#define CB_GETLBTEXT 0x0148
+#define CB_GETLBTEXTLEN 0x0149
+#define BST_UNCHECKED 0
+#define BST_CHECKED 1
+#define MB_OK 0
+
+#define HFILE_ERROR ((HFILE)-1)
+#define OF_READ 0
+#define OF_WRITE 1
+#define OF_READWRITE 2
+#define FILE_BEGIN 0
+#define FILE_END 2
+#define GENERIC_READ 0x80000000U
+#define GENERIC_WRITE 0x40000000U
+#define FILE_SHARE_READ 1
+#define FILE_SHARE_WRITE 2
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
+#define FILE_ATTRIBUTE_NORMAL 0x80
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define PM_NOREMOVE 0
+#define PM_REMOVE 1
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+#define ERROR_SUCCESS 0
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_ALREADY_EXISTS 183
+#define ERROR_ENVVAR_NOT_FOUND 203
+#define ERROR_PRIVILEGE_NOT_HELD 1314
+
+#define TIME_ZONE_ID_INVALID 0xFFFFFFFFU
+#define TIME_ZONE_ID_UNKNOWN 0
+#define TIME_ZONE_ID_STANDARD 1
+#define TIME_ZONE_ID_DAYLIGHT 2
+
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
+#define LANG_NEUTRAL 0
+#define SUBLANG_DEFAULT 1
+#define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
+
+typedef struct _SYSTEMTIME {
+    WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+} SYSTEMTIME, *LPSYSTEMTIME;
+
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME, *LPFILETIME;
+
+typedef union _ULARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        DWORD HighPart;
+    };
+    ULONGLONG QuadPart;
+} ULARGE_INTEGER;
+
+typedef struct _TIME_ZONE_INFORMATION {
+    LONG Bias;
+    WCHAR StandardName[32];
+    SYSTEMTIME StandardDate;
+    LONG StandardBias;
+    WCHAR DaylightName[32];
+    SYSTEMTIME DaylightDate;
+    LONG DaylightBias;
+} TIME_ZONE_INFORMATION, *LPTIME_ZONE_INFORMATION;
+
+typedef struct tagPOINT {
+    LONG x, y;
+} POINT;
+
+typedef struct tagMSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+} MSG, *LPMSG;
+
+/* Window manager: the dialog's items are a table in the stand-in. */
+BOOL SetDlgItemTextA(HWND hDlg, int id, LPCSTR lps);
+UINT GetDlgItemTextA(HWND hDlg, int id, LPSTR lps, int cch);
+LRESULT SendDlgItemMessageA(HWND hDlg, int id, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL CheckDlgButton(HWND hDlg, int id, UINT uCheck);
+UINT IsDlgButtonChecked(HWND hDlg, int id);
+BOOL ShowWindow(HWND hWnd, int nCmdShow);
+BOOL PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL PeekMessageA(LPMSG pMsg, HWND hWnd, UINT msgMin, UINT msgMax, UINT uRemove);
+BOOL SetWindowTextA(HWND hWnd, LPCSTR lps);
+int GetWindowTextA(HWND hWnd, LPSTR lps, int cch);
+BOOL MessageBeep(UINT uType);
+int wsprintfA(LPSTR lps, LPCSTR lpsFormat, ...);
+int wvsprintfA(LPSTR lps, LPCSTR lpsFormat, va_list args);
+
+/* Kernel */
+LPSTR lstrcpynA(LPSTR lpsTo, LPCSTR lpsFrom, int cch);
+int lstrlenA(LPCSTR lps);
+int lstrcmpiA(LPCSTR a, LPCSTR b);
+DWORD GetLastError(void);
+void SetLastError(DWORD dw);
+DWORD GetTickCount(void);
+BOOL SetLocalTime(const SYSTEMTIME *pst);
+BOOL SetSystemTime(const SYSTEMTIME *pst);
+BOOL FileTimeToSystemTime(const FILETIME *pft, LPSYSTEMTIME pst);
+DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION ptzi);
+DWORD FormatMessageA(DWORD dwFlags, const void *lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                     LPSTR lpBuffer, DWORD nSize, va_list *args);
+BOOL SetEnvironmentVariableA(LPCSTR lpsName, LPCSTR lpsValue);
+DWORD GetEnvironmentVariableA(LPCSTR lpsName, LPSTR lpsBuf, DWORD nSize);
+DWORD GetPrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsDefault,
+                               LPSTR lpsBuf, DWORD nSize, LPCSTR lpsFile);
+UINT GetPrivateProfileIntA(LPCSTR lpsSection, LPCSTR lpsKey, int iDefault, LPCSTR lpsFile);
+BOOL WritePrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsValue, LPCSTR lpsFile);
+UINT GetWindowsDirectoryA(LPSTR lpsBuf, UINT nSize);
+HANDLE CreateFileA(LPCSTR lpsName, DWORD dwAccess, DWORD dwShare, void *pSecurity,
+                   DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate);
+BOOL CloseHandle(HANDLE h);
+BOOL DeleteFileA(LPCSTR lpsName);
+DWORD GetFileAttributesA(LPCSTR lpsName);
+BOOL CreateDirectoryA(LPCSTR lpsName, void *pSecurity);
+BOOL CopyFileA(LPCSTR lpsFrom, LPCSTR lpsTo, BOOL bFailIfExists);
+HFILE _lopen(LPCSTR lpsName, int iMode);
+HFILE _lcreat(LPCSTR lpsName, int iAttribute);
+LONG _llseek(HFILE h, LONG lOffset, int iOrigin);
+UINT _lwrite(HFILE h, LPCSTR lps, UINT cb);
+HFILE _lclose(HFILE h);
+
+#endif
