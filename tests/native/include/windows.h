@@ -57,6 +57,8 @@ typedef uintptr_t DWORD_PTR_KX;
 #define SW_MINIMIZE 6
 #define SW_RESTORE 9
 #define CB_ERR (-1)
+#define CB_LIMITTEXT 0x0141
+#define EM_LIMITTEXT 0x00C5
 #define CB_ADDSTRING 0x0143
 #define CB_GETCOUNT 0x0146
 #define CB_GETLBTEXT 0x0148
