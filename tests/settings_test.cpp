@@ -206,15 +206,18 @@ TEST(Settings, HostNamesThatDoNotFitAreLeftOutWhole)
     // Names that fill the value to its last byte, and one more after them.
     SendDlgItemMessageA(d.hDlg, IDC_HOST, CB_RESETCONTENT, 0, 0);
     added.clear();
-    for (int i = 0; i < 31; ++i)        // 29 of 17 characters with ";", one of 18
-        added.push_back("host" + std::to_string(1000 + i) + ".example" + (i == 29 ? "s" : ""));
+    for (int i = 0; i < 240; ++i)       // 240 names of 16 characters and their ";": 4,080
+        added.push_back("host" + std::to_string(1000 + i) + ".example");
+    added.push_back("zz.example.org");  // and its ";" make 4,095
+    added.push_back("zzz.example");
     for (auto &h : added)
         SendDlgItemMessageA(d.hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)h.c_str());
     Start(d);
     saved = IniValue("Default", "HostList");
-    EXPECT_LE(saved.size(), 511u);
-    for (auto &n : Split(saved))
-        EXPECT_NE(added.end(), std::find(added.begin(), added.end(), n)) << n;
+    EXPECT_EQ(4095u, saved.size());
+    names = Split(saved);
+    EXPECT_EQ(241u, names.size());
+    EXPECT_EQ("zz.example.org", names.back());
 
     // A stored list cut inside a name lists the whole names only.
     std::string list;
