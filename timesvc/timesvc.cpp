@@ -4,8 +4,7 @@
  * TimeZone field names. */
 #include "timesvc.h"
 
-#include <stdio.h>
-
+#include "../app/format.h"
 #include "../app/results.h"
 #include "../app/seams.h"
 #include "../probe/connect.h"
@@ -140,7 +139,7 @@ static void vShowTime(const TimeFields *tmClock)
     char szTimeText[256];
 
     FormatTimeText(tmClock, szTimeText, sizeof(szTimeText));
-    snprintf(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, szTimeText);
+    iFormat(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, szTimeText);
     vWriteResults(szResult, FALSE);
     vCountAnswer();
 }
@@ -162,8 +161,8 @@ void TimeRead(void)
         bytes = WSAGetLastError();
         if (bytes == WSAEWOULDBLOCK)
             return;
-        snprintf(szResult, sizeof(szResult), "Recv %s; service probably not running",
-                 szSockErr(bytes));
+        iFormat(szResult, sizeof(szResult), "Recv %s; service probably not running",
+                szSockErr(bytes));
         vWriteResults(szResult, TRUE);
         return;
     }
@@ -183,6 +182,6 @@ void TimeRead(void)
             return;
         }
     }
-    snprintf(szResult, sizeof(szResult), "Time from %s didn't come in..", szDestStr);
+    iFormat(szResult, sizeof(szResult), "Time from %s didn't come in..", szDestStr);
     vWriteResults(szResult, TRUE);
 }
