@@ -8,6 +8,7 @@
 # architectures, KX_DIST the folder the packages go to.
 set -e -o pipefail
 cd "$(dirname "$0")/.."
+. scripts/configure.sh
 [ -n "$KX_NO_SETUP" ] || scripts/setup.sh
 BUILD=${KX_BUILD:-build}
 ARCHS=${KX_ARCHS:-"i686 x86_64"}
@@ -17,11 +18,7 @@ BUILD=$(realpath "$BUILD")
 DIST=$(realpath "$DIST")
 zips=()
 for a in $ARCHS; do
-    if [ ! -f "$BUILD/$a/CMakeCache.txt" ]; then
-        cmake -S . -B "$BUILD/$a" -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$a.cmake" \
-            -DKX_WINEPREFIX="$BUILD/wineprefix" >/dev/null
-    fi
+    kx_configure "$BUILD" "$a"
     if ! grep -q '^CMAKE_BUILD_TYPE:STRING=Release$' "$BUILD/$a/CMakeCache.txt"; then
         echo "package: $BUILD/$a is not a Release build" >&2
         exit 1
