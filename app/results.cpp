@@ -2,8 +2,7 @@
  * failures also to the error log in the current directory. */
 #include "results.h"
 
-#include <stdio.h>
-
+#include "format.h"
 #include "../probe/connect.h"
 
 /* The longest result text kept, in the field and in the log alike.  Callers
@@ -31,12 +30,10 @@ static void vAppendToLog(LPCSTR lpsResult)
      * record needs 566 bytes at worst; the caption is really at most 79,
      * which keeps every record whole in 500. */
     char szError[500];
-    int iLen = snprintf(szError, sizeof(szError), "\r\n\n%s -=- %.255s my IP = %s",
-                        szCaption, lpsResult, szMyIP);
+    int iLen = iFormat(szError, sizeof(szError), "\r\n\n%s -=- %.255s my IP = %s",
+                       szCaption, lpsResult, szMyIP);
     if (iLen < 0)
-        iLen = 0;
-    if (iLen >= (int)sizeof(szError))
-        iLen = (int)sizeof(szError) - 1;
+        iLen = lstrlenA(szError);      /* cut, but what there is goes in */
 
     _lwrite(hLog, szError, (UINT)iLen);
     _lclose(hLog);

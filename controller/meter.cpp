@@ -4,9 +4,9 @@
 #include "meter.h"
 
 #include <float.h>
-#include <stdio.h>
 #include <stdlib.h>
 
+#include "../app/format.h"
 #include "../app/results.h"
 #include "../app/seams.h"
 #include "../probe/services.h"
@@ -79,7 +79,7 @@ static float fRateOf(LPCSTR lps)
     if (n >= (int)sizeof(szNumber))
         n = (int)sizeof(szNumber) - 1;
     lstrcpynA(szNumber, lpsStart, n + 1);
-    double dValue = strtod(szNumber, NULL);
+    double dValue = atof(szNumber);
     if (dValue > FLT_MAX)
         return FLT_MAX;
     if (dValue < -FLT_MAX)
@@ -137,7 +137,7 @@ void vMeterTick(HWND hDlg)
     }
     long double ldCharge = (long double)tickcounter * (long double)fRatePerSecond;
     fCharge = ldCharge > FLT_MAX ? FLT_MAX : (float)ldCharge;
-    snprintf(szCharge, sizeof(szCharge), "$%3.2f", (double)fCharge);
+    iFormat(szCharge, sizeof(szCharge), "$%3.2f", (double)fCharge);
     SetDlgItemTextA(hDlg, IDC_CHARGE, szCharge);
 }
 

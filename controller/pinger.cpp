@@ -88,8 +88,13 @@ static void vCentreDialog(HWND hDlg)
     MoveWindow(hDlg, x, y, aRt.right, aRt.bottom, FALSE);
 }
 
-/* Both the click and the posted command run the radio's show-and-hide
- * rule: the click at once, the command once the dialog is up. */
+static void vShowServiceFields(HWND hDlg, int id);
+
+/* The show-and-hide rule runs at once and again, through the posted
+ * command, once the dialog is up.  The radio is not clicked: a click would
+ * activate the dialog and move the focus before it is even shown, which
+ * costs start-up time and changes nothing the dialog manager does not
+ * redo when it gives the checked radio the focus. */
 static void vPreselectService(HWND hDlg)
 {
     int id = IDC_KALV;
@@ -100,7 +105,7 @@ static void vPreselectService(HWND hDlg)
 
     PostMessageA(hDlg, WM_COMMAND, (WPARAM)id, 0);
     CheckRadioButton(hDlg, IDC_KALV, IDC_TIME, id);
-    SendDlgItemMessageA(hDlg, id, BM_CLICK, 0, 0);
+    vShowServiceFields(hDlg, id);
 }
 
 static void vInitDialog(HWND hDlg)

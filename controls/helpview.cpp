@@ -4,7 +4,7 @@
  * file shows at the next Help. */
 #include "helpview.h"
 
-#include <stdio.h>
+#include "../app/format.h"
 
 #define HELP_CLASS          "KalvexHelp"
 #define HELP_TITLE          "Kalvex32 Help"
@@ -56,15 +56,15 @@ static BOOL bFindHelpFile(LPCSTR lpszHelp, char *pszPath, int cchPath)
     char szDir[MAX_PATH];
     int n;
     if (bProgramFolder(szDir, sizeof(szDir))) {
-        n = snprintf(pszPath, cchPath, "%s%s", szDir, lpszHelp);
+        n = iFormat(pszPath, cchPath, "%s%s", szDir, lpszHelp);
         if (n > 0 && n < cchPath && bIsFile(pszPath))
             return TRUE;
     }
     DWORD cch = GetCurrentDirectoryA(sizeof(szDir), szDir);
     if (cch == 0 || cch >= sizeof(szDir))
         return FALSE;
-    n = snprintf(pszPath, cchPath, "%s%s%s", szDir,
-                 szDir[cch - 1] == '\\' ? "" : "\\", lpszHelp);
+    n = iFormat(pszPath, cchPath, "%s%s%s", szDir,
+                szDir[cch - 1] == '\\' ? "" : "\\", lpszHelp);
     return n > 0 && n < cchPath && bIsFile(pszPath);
 }
 
@@ -111,8 +111,8 @@ static void vNotFoundText(LPCSTR lpszHelp)
     DWORD cch = GetCurrentDirectoryA(sizeof(szCur), szCur);
     if (cch == 0 || cch >= sizeof(szCur))
         lstrcpynA(szCur, "(unknown)", sizeof(szCur));
-    snprintf(szHelpText, sizeof(szHelpText),
-             "Help file not found\r\n===================\r\n\r\n"
+    iFormat(szHelpText, sizeof(szHelpText),
+            "Help file not found\r\n===================\r\n\r\n"
              "The help file %s was looked for in the program's folder, %s, "
              "and in the current folder, %s, and is in neither.\r\n\r\n"
              "Put KALVEX.HLP beside Kalvex32.exe and press Help again.",

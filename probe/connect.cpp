@@ -2,9 +2,9 @@
  * forward by the notifications the sockets layer posts to the dialog. */
 #include "connect.h"
 
-#include <stdio.h>
 #include <string.h>
 
+#include "../app/format.h"
 #include "../app/results.h"
 #include "errtext.h"
 #include "services.h"
@@ -34,7 +34,7 @@ static struct linger Linger = { 0, 0 };
 static void vReportFailure(int iError, LPCSTR lpsFormat)
 {
     char szMsg[255];
-    snprintf(szMsg, sizeof(szMsg), lpsFormat, szSockErr((DWORD)iError), szDestStr);
+    iFormat(szMsg, sizeof(szMsg), lpsFormat, szSockErr((DWORD)iError), szDestStr);
     vWriteResults(szMsg, 1);
 }
 
@@ -150,7 +150,7 @@ int OnConnect(LPARAM lResult)
         vReportFailure(WSAGetLastError(), "%s:\r\nCouldn't get local IP address...");
     }
 
-    snprintf(szCaption, sizeof(szCaption), "%s online for %s; @IP %s", KX_TITLE, szTime, szMyIP);
+    iFormat(szCaption, sizeof(szCaption), "%s online for %s; @IP %s", KX_TITLE, szTime, szMyIP);
     SetWindowTextA(ghDlg, szCaption);
     return 0;
 }

@@ -2,9 +2,9 @@
  * one answer, shows it, and closes.  Finger first sends its request. */
 #include "services.h"
 
-#include <stdio.h>
 #include <string.h>
 
+#include "../app/format.h"
 #include "../app/results.h"
 #include "connect.h"
 #include "errtext.h"
@@ -109,19 +109,19 @@ void FingerWrite(void)
     bFingerSent = TRUE;
     bytes = send(fs, szRequest, lstrlenA(szRequest), 0);
     if (bytes == SOCKET_ERROR) {
-        snprintf(szResult, sizeof(szResult), "Send %s", szSockErr((DWORD)WSAGetLastError()));
+        iFormat(szResult, sizeof(szResult), "Send %s", szSockErr((DWORD)WSAGetLastError()));
         vWriteResults(szResult, 1);
         return;
     }
 
-    snprintf(szResult, sizeof(szResult), "Sent %d bytes to %s", bytes, szDestStr);
+    iFormat(szResult, sizeof(szResult), "Sent %d bytes to %s", bytes, szDestStr);
     vWriteResults(szResult, 0);
     vCountRequest();
 
     /* The request is out: from now on only the answer matters. */
     if (WSAAsyncSelect(cli_sock, ghDlg, WM_SOCKET_EVENT, FD_READ) == SOCKET_ERROR) {
-        snprintf(szResult, sizeof(szResult), "%s: Couldn't start WSAAsynchSelect.",
-                 szSockErr((DWORD)WSAGetLastError()));
+        iFormat(szResult, sizeof(szResult), "%s: Couldn't start WSAAsynchSelect.",
+                szSockErr((DWORD)WSAGetLastError()));
         vWriteResults(szResult, 1);
     }
 }
@@ -129,15 +129,15 @@ void FingerWrite(void)
 void FingerRead(void)
 {
     if (bReceive(fs)) {
-        snprintf(szResult, sizeof(szResult), "Fingered %s, got %s", szDestStr, buffer);
+        iFormat(szResult, sizeof(szResult), "Fingered %s, got %s", szDestStr, buffer);
         vWriteResults(szResult, 0);
         vCountAnswer();
     } else {
         if (bytes == WSAEWOULDBLOCK)
             lstrcpynA(szResult, "Recv is blocking..", sizeof(szResult));
         else
-            snprintf(szResult, sizeof(szResult), "Recv %s; finger probably not running",
-                     szSockErr((DWORD)bytes));
+            iFormat(szResult, sizeof(szResult), "Recv %s; finger probably not running",
+                    szSockErr((DWORD)bytes));
         vWriteResults(szResult, 1);
     }
     SetDlgItemTextA(ghDlg, IDC_RESULTS, szResult);
@@ -159,13 +159,13 @@ BOOL DayTimeStart(LPCSTR szHost)
 void DayTimeRead(void)
 {
     if (bReceive(ts)) {
-        snprintf(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, buffer);
+        iFormat(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, buffer);
         vWriteResults(szResult, 0);
         vCountAnswer();
     } else if (bytes != WSAEWOULDBLOCK) {
         /* Nothing there yet is no failure: "Reading" stays up. */
-        snprintf(szResult, sizeof(szResult), "Recv %s; service probably not running",
-                 szSockErr((DWORD)bytes));
+        iFormat(szResult, sizeof(szResult), "Recv %s; service probably not running",
+                szSockErr((DWORD)bytes));
         vWriteResults(szResult, 1);
     }
 }
@@ -188,10 +188,10 @@ BOOL QuoteStart(LPCSTR szHost)
 static void vReadShownOnly(SOCKET sock, LPCSTR lpsGot, LPCSTR lpsFailed)
 {
     if (bReceive(sock)) {
-        snprintf(szResult, sizeof(szResult), lpsGot, szDestStr, buffer);
+        iFormat(szResult, sizeof(szResult), lpsGot, szDestStr, buffer);
         vCountAnswer();
     } else if (bytes != WSAEWOULDBLOCK) {
-        snprintf(szResult, sizeof(szResult), lpsFailed, szSockErr((DWORD)bytes));
+        iFormat(szResult, sizeof(szResult), lpsFailed, szSockErr((DWORD)bytes));
     }
     SetDlgItemTextA(ghDlg, IDC_RESULTS, szResult);
 }

@@ -2,7 +2,9 @@
 #ifndef KALVEX_RESOURCE_H
 #define KALVEX_RESOURCE_H
 
-#define KX_TITLE            "Kalvex32 v2.5"
+#include "kxversion.h"
+
+#define KX_TITLE            "Kalvex32 v" KX_VERSION
 #define KX_DIALOG           "KALVEX"
 #define KX_ICON             "KALVEX"
 #define KX_ICON_PRO         "KALVEXPRO"

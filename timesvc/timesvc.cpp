@@ -4,8 +4,7 @@
  * TimeZone field names. */
 #include "timesvc.h"
 
-#include <stdio.h>
-
+#include "../app/format.h"
 #include "../app/results.h"
 #include "../app/seams.h"
 #include "../probe/connect.h"
@@ -164,13 +163,14 @@ static void vShowTime(const TimeFields *tmClock, BOOL bClockSet, DWORD dwErr)
     int iLen;
 
     FormatTimeText(tmClock, szTimeText, sizeof(szTimeText));
-    iLen = snprintf(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, szTimeText);
-    if (!bClockSet && iLen >= 0 && iLen < (int)sizeof(szResult)) {
+    iLen = iFormat(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, szTimeText);
+    if (!bClockSet && iLen >= 0) {
         vSystemMessage(dwErr, szReason, sizeof(szReason));
         /* a long reason is cut at the end of the result, never beyond it */
-        snprintf(szResult + iLen, sizeof(szResult) - iLen,
-                 "\r\nClock not set: system error #%d%s%s", (int)dwErr,
-                 szReason[0] ? " " : "", szReason);
+        iFormat(szResult + iLen, (int)sizeof(szResult) - iLen,
+                "
+Clock not set: system error #%d%s%s", (int)dwErr,
+                szReason[0] ? " " : "", szReason);
     }
     vWriteResults(szResult, !bClockSet);
     vCountAnswer();
@@ -195,8 +195,8 @@ void TimeRead(void)
         bytes = WSAGetLastError();
         if (bytes == WSAEWOULDBLOCK)
             return;
-        snprintf(szResult, sizeof(szResult), "Recv %s; service probably not running",
-                 szSockErr(bytes));
+        iFormat(szResult, sizeof(szResult), "Recv %s; service probably not running",
+                szSockErr(bytes));
         vWriteResults(szResult, TRUE);
         return;
     }
@@ -217,6 +217,6 @@ void TimeRead(void)
             return;
         }
     }
-    snprintf(szResult, sizeof(szResult), "Time from %s didn't come in..", szDestStr);
+    iFormat(szResult, sizeof(szResult), "Time from %s didn't come in..", szDestStr);
     vWriteResults(szResult, TRUE);
 }
