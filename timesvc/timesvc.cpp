@@ -168,8 +168,7 @@ static void vShowTime(const TimeFields *tmClock, BOOL bClockSet, DWORD dwErr)
         vSystemMessage(dwErr, szReason, sizeof(szReason));
         /* a long reason is cut at the end of the result, never beyond it */
         iFormat(szResult + iLen, (int)sizeof(szResult) - iLen,
-                "
-Clock not set: system error #%d%s%s", (int)dwErr,
+                "\r\nClock not set: system error #%d%s%s", (int)dwErr,
                 szReason[0] ? " " : "", szReason);
     }
     vWriteResults(szResult, !bClockSet);

@@ -242,6 +242,23 @@ int wvnsprintfA(LPSTR lps, int cch, LPCSTR lpsFormat, va_list args)
     return n < 0 || n >= cch - 1 ? -1 : n;
 }
 
+int _vsnprintf(char *lps, size_t cch, const char *lpsFormat, va_list args)
+{
+    vClaim(lps, (long long)cch, "_vsnprintf");
+    va_list copy;
+    va_copy(copy, args);
+    int n = vsnprintf(NULL, 0, lpsFormat, copy);
+    va_end(copy);
+    std::string s((size_t)n + 1, '\0');
+    vsnprintf(&s[0], s.size(), lpsFormat, args);
+    if ((size_t)n > cch) {
+        memcpy(lps, s.data(), cch);
+        return -1;
+    }
+    memcpy(lps, s.data(), (size_t)n + ((size_t)n < cch ? 1 : 0));
+    return n;
+}
+
 int wnsprintfA(LPSTR lps, int cch, LPCSTR lpsFormat, ...)
 {
     va_list args;
