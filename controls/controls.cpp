@@ -21,10 +21,8 @@ enum { SHD_FONT, SHD_SLOTS };
 #define FACE_OFFSET_PRESSED KX_FACE_PRESSED
 #define FACE_OFFSET_FOCUSED KX_FACE_FOCUSED
 
-/* Width of the rim and bevel that every face image draws itself, at the
- * size of the first face set; the larger sets draw it in proportion. */
+/* Width of the rim and bevel that every face image draws itself */
 #define FACE_EDGE       3
-#define FACE_CX         64
 
 /* PSDPxax: the pattern where the monochrome source is 0, the destination
  * where it is 1. */
@@ -190,59 +188,16 @@ static HBITMAP hLoadFace(HINSTANCE hInst, int iId)
     return hbm;
 }
 
-/* The face sets in the resources, by what they add to the numbers. */
-static const int aiFaceSets[] = { 0, KX_FACE_SET_150, KX_FACE_SET_200 };
-
-/* A face's size from its header in the resources, where hLoadFace would
- * find it; FALSE when there is none. */
-static BOOL bFaceSize(HINSTANCE hInst, int iId, int *pcx, int *pcy)
-{
-    if (iId <= 0 || iId > 0xFFFF)
-        return FALSE;
-    HRSRC hRes = FindResourceA(hInst, MAKEINTRESOURCEA(iId), RT_BITMAP);
-    if (!hRes) {
-        hInst = GetModuleHandleA(NULL);
-        hRes = FindResourceA(hInst, MAKEINTRESOURCEA(iId), RT_BITMAP);
-    }
-    if (!hRes || SizeofResource(hInst, hRes) < sizeof(BITMAPINFOHEADER))
-        return FALSE;
-    const BITMAPINFOHEADER *pbih = (const BITMAPINFOHEADER *)LockResource(LoadResource(hInst, hRes));
-    if (!pbih || pbih->biSize < sizeof(BITMAPINFOHEADER) || pbih->biWidth <= 0 || pbih->biHeight <= 0)
-        return FALSE;
-    *pcx = pbih->biWidth;
-    *pcy = pbih->biHeight;
-    return TRUE;
-}
-
-/* The dialog's DPI decides the size of its buttons.  The set that fills
- * the button best at a whole multiple of its size is chosen, the larger
- * drawing where two fill it alike (no set fits: the first, shrunk). */
-static int iFaceSet(HINSTANCE hInst, int iId, int cxWnd, int cyWnd)
-{
-    int iAdd = 0, cxBest = 0;
-    for (int i = 0; i < (int)(sizeof(aiFaceSets) / sizeof(aiFaceSets[0])); i++) {
-        int cx, cy;
-        if (!bFaceSize(hInst, iId + FACE_OFFSET_NORMAL + aiFaceSets[i], &cx, &cy))
-            continue;
-        int iScale = cxWnd / cx < cyWnd / cy ? cxWnd / cx : cyWnd / cy;
-        if (iScale >= 1 && cx * iScale >= cxBest) {
-            cxBest = cx * iScale;
-            iAdd = aiFaceSets[i];
-        }
-    }
-    return iAdd;
-}
-
 /* Draws the normal face with its picture and label etched in gray, the way
  * the system shows a disabled picture; the rim and bevel stay as they are. */
-static void vEtchFace(HDC hdc, const RECT *prcDst, HDC hdcFace, const BITMAP *pbm, int iScale)
+static void vEtchFace(HDC hdc, const RECT *prcDst, HDC hdcFace, const BITMAP *pbm)
 {
-    int iEdgeSrc = FACE_EDGE * pbm->bmWidth / FACE_CX;
-    int iEdge = iEdgeSrc * iScale;
+    /* the rim as wide as the face was drawn, stretched or not */
+    int iEdge = FACE_EDGE * (prcDst->right - prcDst->left) / pbm->bmWidth;
     int x = prcDst->left + iEdge, y = prcDst->top + iEdge;
     int cx = (prcDst->right - prcDst->left) - 2 * iEdge;
     int cy = (prcDst->bottom - prcDst->top) - 2 * iEdge;
-    int cxSrc = pbm->bmWidth - 2 * iEdgeSrc, cySrc = pbm->bmHeight - 2 * iEdgeSrc;
+    int cxSrc = pbm->bmWidth - 2 * FACE_EDGE, cySrc = pbm->bmHeight - 2 * FACE_EDGE;
     if (cx <= 1 || cy <= 1 || cxSrc <= 0 || cySrc <= 0)
         return;
 
@@ -259,7 +214,7 @@ static void vEtchFace(HDC hdc, const RECT *prcDst, HDC hdcFace, const BITMAP *pb
     HGDIOBJ hOldMono = SelectObject(hdcMono, hbmMono);
     COLORREF crOldBk = SetBkColor(hdcFace, KX_FACE_RGB);
     SetStretchBltMode(hdcMono, COLORONCOLOR);
-    StretchBlt(hdcMono, 0, 0, cx, cy, hdcFace, iEdgeSrc, iEdgeSrc, cxSrc, cySrc, SRCCOPY);
+    StretchBlt(hdcMono, 0, 0, cx, cy, hdcFace, FACE_EDGE, FACE_EDGE, cxSrc, cySrc, SRCCOPY);
     SetBkColor(hdcFace, crOldBk);
 
     RECT rcInner = {x, y, x + cx, y + cy};
@@ -322,18 +277,30 @@ static void vPaintBitmapButton(HWND hWnd, HDC hdc)
         return;
     }
 
-    /* Pixel pictures only look right at whole multiples of their size: the
-     * image is centred at the largest one that fits, and shrunk only when
-     * even its own size does not fit. */
+    /* Pixel pictures look best at whole multiples of their size, so the
+     * face is centred at the largest one that fits.  A button that a larger
+     * DPI made much bigger than that would show a small face in a wide gray
+     * frame: there the face is stretched, smoothed, to fill the button. */
     int cxWnd = rc.right - rc.left, cyWnd = rc.bottom - rc.top;
-    int cx = bm.bmWidth, cy = bm.bmHeight, iScale = 1;
+    int cx = bm.bmWidth, cy = bm.bmHeight, iMode = COLORONCOLOR;
     if (cxWnd >= bm.bmWidth && cyWnd >= bm.bmHeight) {
-        iScale = cxWnd / bm.bmWidth < cyWnd / bm.bmHeight ? cxWnd / bm.bmWidth : cyWnd / bm.bmHeight;
+        int iScale = cxWnd / bm.bmWidth < cyWnd / bm.bmHeight ? cxWnd / bm.bmWidth : cyWnd / bm.bmHeight;
         cx = bm.bmWidth * iScale;
         cy = bm.bmHeight * iScale;
     } else {
-        cx = cxWnd;
+        cx = cxWnd;     /* too small even for the face's own size: shrunk */
         cy = cyWnd;
+    }
+    if (cx * 8 < cxWnd * 7 && cy * 8 < cyWnd * 7) {
+        /* the whole button's height or width, the face's shape kept */
+        if (cxWnd * bm.bmHeight < cyWnd * bm.bmWidth) {
+            cx = cxWnd;
+            cy = MulDiv(cxWnd, bm.bmHeight, bm.bmWidth);
+        } else {
+            cy = cyWnd;
+            cx = MulDiv(cyWnd, bm.bmWidth, bm.bmHeight);
+        }
+        iMode = HALFTONE;
     }
     RECT rcDst = {(cxWnd - cx) / 2, (cyWnd - cy) / 2, 0, 0};
     rcDst.right = rcDst.left + cx;
@@ -343,10 +310,14 @@ static void vPaintBitmapButton(HWND hWnd, HDC hdc)
     if (!hdcFace)
         return;
     HGDIOBJ hOld = SelectObject(hdcFace, hbm);
-    SetStretchBltMode(hdc, COLORONCOLOR);
+    int iOldMode = SetStretchBltMode(hdc, iMode);
+    POINT ptOldOrg;
+    SetBrushOrgEx(hdc, 0, 0, &ptOldOrg);    /* as halftone stretching asks */
     StretchBlt(hdc, rcDst.left, rcDst.top, cx, cy, hdcFace, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+    SetBrushOrgEx(hdc, ptOldOrg.x, ptOldOrg.y, NULL);
+    SetStretchBltMode(hdc, iOldMode);
     if (!bEnabled)
-        vEtchFace(hdc, &rcDst, hdcFace, &bm, iScale);
+        vEtchFace(hdc, &rcDst, hdcFace, &bm);
     SelectObject(hdcFace, hOld);
     DeleteDC(hdcFace);
 }
@@ -359,7 +330,6 @@ static LRESULT CALLBACK BitmapButtonProc(HWND hWnd, UINT msg, WPARAM wParam, LPA
     case WM_CREATE: {
         const CREATESTRUCTA *pcs = (const CREATESTRUCTA *)lParam;
         int iId = (int)(INT_PTR)pcs->hMenu;
-        iId += iFaceSet(pcs->hInstance, iId, pcs->cx, pcs->cy);
         vSetSlot(hWnd, BTN_NORMAL, (LONG_PTR)hLoadFace(pcs->hInstance, iId + FACE_OFFSET_NORMAL));
         vSetSlot(hWnd, BTN_PRESSED, (LONG_PTR)hLoadFace(pcs->hInstance, iId + FACE_OFFSET_PRESSED));
         vSetSlot(hWnd, BTN_FOCUSED, (LONG_PTR)hLoadFace(pcs->hInstance, iId + FACE_OFFSET_FOCUSED));

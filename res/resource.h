@@ -57,9 +57,4 @@
 #define KX_FACE_PRESSED     3000
 #define KX_FACE_FOCUSED     5000
 
-/* The same faces drawn larger, for screens at 144 and 192 dpi, are found
- * by the numbers above plus these */
-#define KX_FACE_SET_150     10000   /* 96 x 45 */
-#define KX_FACE_SET_200     20000   /* 128 x 60 */
-
 #endif

@@ -2,10 +2,10 @@
 """Draws Kalvex32's button faces and icons into res/.
 
 Twelve 64x32 button faces (normal, pressed and focused for Help, Go, Stop and
-Exit) as uncompressed 4-bit bitmaps in the standard 16-colour palette, the
-same twelve again at 96x45 and 128x60 for screens at 144 and 192 dpi (RLE4
-compressed, to keep the program small), and two 16-colour icons: KALVEX at
-16, 24, 32, 48 and 64 pixels, KALVEXPRO at 32.  Everything is drawn here
+Exit) as RLE4-compressed 4-bit bitmaps in the standard 16-colour palette (the
+program stretches them at larger DPIs; compressed, to keep it small), and two
+16-colour icons: KALVEX at 16, 24, 32 and 48 pixels, KALVEXPRO at 32.  The
+faces can also be drawn larger (FACE_SCALES).  Everything is drawn here
 pixel by pixel, labels included (a small bold pixel font below), so the
 output is reproducible with nothing but python3.  The larger sizes are drawn
 from the same figures as the small ones, each shape's outline smoothed the
@@ -31,13 +31,14 @@ DKGRAY, RED, GREEN, YELLOW, BLUE, MAGENTA, CYAN, WHITE = range(8, 16)
 FACE_W, FACE_H = 64, 32
 ICON_SIZE = 32
 
-# Larger faces: scale and the amount added to the resource number.
 # Larger faces: the scale of their pictures, their height, and the amount
-# added to the resource number.  The heights are those of our buttons at 144
-# and 192 dpi with the smallest dialog font found there (Wine's); the
-# pictures sit centred in them.
-FACE_SCALES = ((1.5, 45, 10000), (2, 60, 20000))
-ICON_SIZES = (16, 24, 32, 48, 64)
+# added to the resource number.  None are made today: the program stretches
+# the first set at larger DPIs, since more sets would not fit its size (a
+# set at 1.5 costs 13 KB, at 2 17 KB).
+FACE_SCALES = ()
+# The icon sizes of 100 to 150 % (16, 24 small; 32, 48 large); 64 pixels
+# would cost 2.7 KB more.
+ICON_SIZES = (16, 24, 32, 48)
 
 # ---------------------------------------------------------------- the font
 # Bold letters, cap height 8, x-height 6, two rows of descender.  Each glyph
@@ -586,7 +587,7 @@ def main():
     os.makedirs(out, exist_ok=True)
     for rid, img in button_faces():
         with open(os.path.join(out, "btn%d.bmp" % rid), "wb") as f:
-            f.write(bmp_file(img))
+            f.write(bmp_file(img, compressed=True))
     for k, h, add in FACE_SCALES:
         for rid, img in button_faces(k, h):
             with open(os.path.join(out, "btn%d.bmp" % (rid + add)), "wb") as f:

@@ -20,37 +20,6 @@ const COLORREF kPalette[16] = {
 enum { BLACK = 0, LTGRAY = 7, DKGRAY = 8, RED = 9, GREEN = 10, YELLOW = 11, BLUE = 12, WHITE = 15 };
 const COLORREF kFace = RGB(192, 192, 192);
 
-// A button face as stored in the resources: header, palette, 4-bit rows.
-struct Face {
-    DWORD size = 0;
-    const BITMAPINFOHEADER *hdr = nullptr;
-    const RGBQUAD *palette = nullptr;
-    const BYTE *bits = nullptr;
-    explicit Face(int id)
-    {
-        HRSRC hRes = FindResourceA(NULL, MAKEINTRESOURCEA(id), RT_BITMAP);
-        if (!hRes)
-            return;
-        size = SizeofResource(NULL, hRes);
-        hdr = (const BITMAPINFOHEADER *)LockResource(LoadResource(NULL, hRes));
-        palette = (const RGBQUAD *)(hdr + 1);
-        bits = (const BYTE *)(palette + 16);
-    }
-    int Index(int x, int y) const
-    {
-        BYTE b = bits[(hdr->biHeight - 1 - y) * 32 + x / 2];
-        return x % 2 ? b & 0x0F : b >> 4;
-    }
-    int Count(int colour, int x0, int x1) const
-    {
-        int n = 0;
-        for (int y = 0; y < 32; ++y)
-            for (int x = x0; x < x1; ++x)
-                n += Index(x, y) == colour;
-        return n;
-    }
-};
-
 const int kButtons[] = {IDC_HELPBTN, IDC_START, IDC_STOP, IDC_EXIT};
 
 // Sends a key through the dialog manager to the control with the focus.
@@ -91,6 +60,34 @@ struct Pixels {
         DeleteObject(hbm);
         for (DWORD p : bits)
             px.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    }
+};
+
+// A button face as stored in the resources: its header and palette, and
+// its pixels as palette indices, decoded by the system.
+struct Face {
+    const BITMAPINFOHEADER *hdr = nullptr;
+    const RGBQUAD *palette = nullptr;
+    std::vector<int> idx;
+    explicit Face(int id)
+    {
+        HRSRC hRes = FindResourceA(NULL, MAKEINTRESOURCEA(id), RT_BITMAP);
+        if (!hRes)
+            return;
+        hdr = (const BITMAPINFOHEADER *)LockResource(LoadResource(NULL, hRes));
+        palette = (const RGBQUAD *)(hdr + 1);
+        Pixels px(id);
+        for (COLORREF c : px.px)
+            idx.push_back((int)(std::find(kPalette, kPalette + 16, c) - kPalette));
+    }
+    int Index(int x, int y) const { return idx[(size_t)(y * hdr->biWidth + x)]; }
+    int Count(int colour, int x0, int x1) const
+    {
+        int n = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += Index(x, y) == colour;
+        return n;
     }
 };
 
@@ -139,24 +136,21 @@ HWND GoButtonDialog(WORD points)
 
 } // namespace
 
-TEST(ButtonFaces, TwelveFourBitImagesInTheStandardPaletteAtEachSize)
+TEST(ButtonFaces, TwelveRunLengthCodedImagesInTheStandardPalette)
 {
-    const struct { int set, w, h; } sizes[] = {{0, 64, 32}, {KX_FACE_SET_150, 96, 45}, {KX_FACE_SET_200, 128, 60}};
-    for (auto &sz : sizes)
-        for (int id : kButtons)
-            for (int offset : {KX_FACE_NORMAL, KX_FACE_PRESSED, KX_FACE_FOCUSED}) {
-                SCOPED_TRACE(sz.set + id + offset);
-                Face f(sz.set + id + offset);
-                ASSERT_TRUE(f.hdr);
-                if (!sz.set) {
-                    EXPECT_EQ(1128u, f.size);
-                }
-                EXPECT_EQ(sz.w, f.hdr->biWidth);
-                EXPECT_EQ(sz.h, f.hdr->biHeight);
-                EXPECT_EQ(4, f.hdr->biBitCount);
-                for (int i = 0; i < 16; ++i)
-                    EXPECT_EQ(kPalette[i], RGB(f.palette[i].rgbRed, f.palette[i].rgbGreen, f.palette[i].rgbBlue));
-            }
+    for (int id : kButtons)
+        for (int offset : {KX_FACE_NORMAL, KX_FACE_PRESSED, KX_FACE_FOCUSED}) {
+            SCOPED_TRACE(id + offset);
+            Face f(id + offset);
+            ASSERT_TRUE(f.hdr);
+            EXPECT_EQ(64, f.hdr->biWidth);
+            EXPECT_EQ(32, f.hdr->biHeight);
+            EXPECT_EQ(4, f.hdr->biBitCount);
+            EXPECT_EQ((DWORD)BI_RLE4, f.hdr->biCompression);
+            EXPECT_EQ(64u * 32, f.idx.size());
+            for (int i = 0; i < 16; ++i)
+                EXPECT_EQ(kPalette[i], RGB(f.palette[i].rgbRed, f.palette[i].rgbGreen, f.palette[i].rgbBlue));
+        }
 }
 
 TEST(ButtonFaces, EdgesPicturesAndTheFocusLine)
@@ -243,18 +237,35 @@ TEST(BitmapButton, PaintsTheFaceOfItsState)
     DestroyWindow(hDlg);
 }
 
-TEST(BitmapButton, ShowsTheFacesDrawnForTheDialogsDpi)
+TEST(BitmapButton, FillsTheButtonsThatLargerDpisMake)
 {
     // At 96 dpi a dialog font of 12 or 16 points lays the dialog out as 8
-    // points does at 144 or 192 dpi; at 24 points (288 dpi) the 96x45 faces
-    // fill the button doubled as well as the 64x32 ones tripled.
-    const struct { WORD points; int set; } cases[] = {
-        {8, 0}, {12, KX_FACE_SET_150}, {16, KX_FACE_SET_200}, {24, KX_FACE_SET_150},
-    };
-    for (auto &c : cases) {
-        HWND hDlg = GoButtonDialog(c.points);
+    // points does at 144 or 192 dpi.  The face's own size, or the largest
+    // whole multiple, where that fills the button; else the face stretched
+    // to its full height: black rims at the top and bottom rows, the light
+    // and dark bevels next to them, the label between.
+    Pixels face(1201);
+    for (WORD points : {8, 12, 16, 24}) {
+        SCOPED_TRACE(points);
+        HWND hDlg = GoButtonDialog(points);
         ASSERT_TRUE(hDlg);
-        EXPECT_TRUE(ShowsFace(Capture(GetDlgItem(hDlg, IDC_START), 0), Pixels(1201 + c.set))) << c.points;
+        Capture cap(GetDlgItem(hDlg, IDC_START), 0);
+        if (points == 8) {
+            EXPECT_TRUE(ShowsFace(cap, face));
+        } else {
+            int x = cap.w / 2, light = 0, dark = 0, black = 0;
+            EXPECT_EQ(RGB(0, 0, 0), cap.At(x, 0));                 // the outer rim
+            EXPECT_EQ(RGB(0, 0, 0), cap.At(x, cap.h - 1));
+            for (int y = 0; y < cap.h / 8; ++y) {
+                light += cap.At(x, y) == RGB(255, 255, 255);
+                dark += cap.At(x, cap.h - 1 - y) == RGB(128, 128, 128);
+            }
+            for (int y = 0; y < cap.h; ++y)
+                black += cap.At(cap.w * 3 / 4, y) == RGB(0, 0, 0);
+            EXPECT_GT(light, 0);
+            EXPECT_GT(dark, 0);
+            EXPECT_GT(black, 1);
+        }
         DestroyWindow(hDlg);
     }
 }
