@@ -117,7 +117,7 @@ static LRESULT CALLBACK TestWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
     switch (msg) {
     case WM_HOST_RESOLVED:
         if (pCurrent) pCurrent->log.push_back({msg, wParam, lParam});
-        OnHostAddressResolution(wParam, lParam);
+        vRouteHostResolved(wParam, lParam);
         return 0;
     case WM_SOCKET_EVENT:
         if (pCurrent) pCurrent->log.push_back({msg, wParam, lParam});
@@ -237,6 +237,21 @@ static bool Readable(SOCKET s, DWORD ms)
     return select(0, &set, NULL, NULL, &tv) > 0;
 }
 
+// Waits up to ms, but not for a client that has closed already: a server
+// that drips its answer must not hold up the next connection.
+static void PauseWhileOpen(SOCKET s, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        char c;
+        if (!Readable(s, 20))
+            continue;
+        if (recv(s, &c, 1, MSG_PEEK) <= 0)
+            return;
+        Sleep(20);
+    }
+}
+
 void LoopServer::Run()
 {
     for (int i = 0; i < maxConns && !stop; ++i) {
@@ -262,8 +277,7 @@ void LoopServer::Run()
         }
         if (!script.first.empty())
             send(c, script.first.data(), (int)script.first.size(), 0);
-        if (script.pauseMs)
-            Sleep(script.pauseMs);
+        PauseWhileOpen(c, script.pauseMs);
         if (!script.second.empty())
             send(c, script.second.data(), (int)script.second.size(), 0);
         if (script.reset) {

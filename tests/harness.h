@@ -50,8 +50,9 @@ struct TestWindow {
 
 // A TCP server on one loopback address and port, run on a thread of its own.
 // For each connection it accepts it optionally reads the request (up to CR LF),
-// sends `first`, waits `pauseMs`, sends `second`, and then either resets the
-// connection or reads until the client closes (at most `holdMs`).
+// sends `first`, waits `pauseMs` (less once the client has closed), sends
+// `second`, and then either resets the connection or reads until the client
+// closes (at most `holdMs`).
 struct ServerScript {
     bool readRequest = false;
     std::string first;
