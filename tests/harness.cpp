@@ -36,7 +36,7 @@ void PumpFor(DWORD ms)
     PumpUntil([] { return false; }, ms);
 }
 
-bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs)
+bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs, DWORD idleMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -53,7 +53,7 @@ bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs)
             return true;
         if (GetTickCount() - start >= timeoutMs)
             return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, NULL, FALSE, idleMs, QS_ALLINPUT);
     }
 }
 
