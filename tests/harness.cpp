@@ -340,6 +340,7 @@ int main(int argc, char **argv)
     char tmp[MAX_PATH];
     GetTempPathA(sizeof(tmp), tmp);
     snprintf(szWorkDir, sizeof(szWorkDir), "%skxtest-%lu", tmp, GetCurrentProcessId());
+    RemoveWorkDir();        // what a test process of the same number left when it was killed
     CreateDirectoryA(szWorkDir, NULL);
     SetCurrentDirectoryA(szWorkDir);
     DeleteFileA(IniPath().c_str());
