@@ -10,5 +10,7 @@ BUILD=$(realpath -m "${KX_BUILD:-build}")
 # The test command builds everything; no test carries this name, so none runs.
 KX_ARCHS=$ARCH scripts/test.sh -R '^no test by this name$' >/dev/null
 scripts/prefix.sh "$BUILD/wineprefix"
+# Wine's services would hold our output open after the test has ended.
+trap 'WINEPREFIX="$BUILD/wineprefix" wineserver -k' EXIT
 cd "$BUILD/$ARCH/tests"
 KX_SOAK_STEPS=$STEPS ../wine-run ./kalvex_tests.exe --gtest_filter='Soak.*'
