@@ -157,7 +157,7 @@ void vMeterFailedStart(void)
         vSendMyselfStop();
 }
 
-void vMeterIntervalEnd(HWND hDlg)
+BOOL bMeterIntervalEnd(HWND hDlg)
 {
     if (SentCount == iGoMin)
         ShowWindow(hDlg, SW_MINIMIZE);
@@ -171,5 +171,7 @@ void vMeterIntervalEnd(HWND hDlg)
         PostMessageA(hDlg, WM_COMMAND, IDC_STOP, 0);
         lstrcpynA(szResult, "Stopped as ordered..", sizeof(szResult));
         SetDlgItemTextA(hDlg, IDC_RESULTS, szResult);
+        return TRUE;
     }
+    return FALSE;
 }

@@ -19,6 +19,7 @@ void vMeterReadLimits(HWND hDlg);       /* Start: Minimize, Alarm, Stop, Rate */
 void vMeterTick(HWND hDlg);             /* every timer step */
 void vMeterProbeSent(HWND hDlg, BOOL bKalv);
 void vMeterFailedStart(void);
-void vMeterIntervalEnd(HWND hDlg);      /* minimize, alarm, automatic stop */
+/* Minimize, alarm, automatic stop; TRUE when it has ordered the stop. */
+BOOL bMeterIntervalEnd(HWND hDlg);
 
 #endif

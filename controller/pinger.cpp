@@ -12,6 +12,9 @@
 #define KX_HELPFILE     "KALVEX.HLP"
 #define KX_TIMER_ID     1
 #define KX_TIMER_MS     1000
+/* How long a due step lets a probe run before it gives up on it: far
+ * longer than any answer takes, far shorter than the shortest interval. */
+#define KX_PROBE_PATIENCE_MS 10000
 
 HWND ghDlg;                 /* the main dialog; every part reaches its fields through it */
 char szDest[512];           /* host text of the probe being started; work buffer of the host list */
@@ -22,6 +25,7 @@ const int randtbl[11] = { 0, 1, 13, 3, 1, 5, 0, 15, 1, 10, 4 };
 int rIndex, adding = 1;     /* where the jitter table stands and which way it pushes next */
 static RECT aRt;            /* the dialog's rectangle while it is being centred */
 static HICON hIconBig;      /* the dialog's large icon: loaded when it opens, destroyed by Exit */
+static DWORD ulProbeStarted; /* the timer cycle's: tick count at which the busy probe started */
 
 /* One row per service.  The row order is the order in which the timer
  * looks for the checked radio button, and the order in which Stop and Exit
@@ -241,11 +245,23 @@ static void vScheduleNextProbe(void)
         Inter = (DWORD)iTimeVal + (DWORD)randtbl[rIndex];
     else
         Inter = (DWORD)iTimeVal - (DWORD)randtbl[rIndex];
+    /* The jitter, too, must not push the due time out of the due test's reach. */
+    if (Inter > (DWORD)KX_MAX_INTERVAL)
+        Inter = (DWORD)KX_MAX_INTERVAL;
     Inter *= 1000;
     NextTickCount = CurrentTickCount + Inter;
     adding = !adding;
     if (++rIndex == 11)
         rIndex = 0;
+}
+
+/* A server that accepts and never answers would hold its service for good.
+ * The probe is given up with one record; the new one starts at once. */
+static void vGiveUpProbe(const ServiceRow *pRow)
+{
+    wnsprintfA(szResult, sizeof(szResult), "No answer from %s in time..", szDestStr);
+    vWriteResults(szResult, 1);
+    pRow->pfnClose();
 }
 
 static void vStartCheckedService(HWND hDlg)
@@ -254,11 +270,17 @@ static void vStartCheckedService(HWND hDlg)
         const ServiceRow *pRow = &aServices[i];
         if (IsDlgButtonChecked(hDlg, pRow->id) != BST_CHECKED)
             continue;
-        /* A probe still under way is left alone; that is no failure. */
-        if (*pRow->pbBusy)
-            return;
+        /* A probe still under way is left alone for a while; that is no
+         * failure.  So the step one second after Start never cuts the
+         * first probe short. */
+        if (*pRow->pbBusy) {
+            if (CurrentTickCount - ulProbeStarted < KX_PROBE_PATIENCE_MS)
+                return;
+            vGiveUpProbe(pRow);
+        }
         if (pRow->pfnStart(szDest)) {
             *pRow->pbBusy = 1;
+            ulProbeStarted = CurrentTickCount;
             vMeterProbeSent(hDlg, pRow->id == IDC_KALV);
         } else {
             vMeterFailedStart();
@@ -275,12 +297,24 @@ static BOOL bIsHostGiven(LPCSTR lpsHost)
     return *lpsHost != '\0';
 }
 
+/* Tick counts wrap every 49.7 days, so only their signed difference says
+ * whether the due time has come.  A due time further ahead than the
+ * interval it was set with has long passed: the run was stopped for weeks,
+ * or none has been set yet. */
+static BOOL bProbeDue(void)
+{
+    /* The step one second after the very first one is always due: it makes
+     * the second probe of a fresh run. */
+    if (tickcounter == 1)
+        return TRUE;
+    LONG lLeft = (LONG)(NextTickCount - CurrentTickCount);
+    return lLeft <= 0 || (DWORD)lLeft > Inter;
+}
+
 static void vTimerStep(HWND hDlg)
 {
     vMeterTick(hDlg);
-    /* The step one second after the very first one is always due: it makes
-     * the second probe of a fresh run. */
-    if (tickcounter != 1 && CurrentTickCount < NextTickCount)
+    if (!bProbeDue())
         return;
     vScheduleNextProbe();
     /* The fields may have changed since Start; the services read them too. */
@@ -291,16 +325,34 @@ static void vTimerStep(HWND hDlg)
         return;
     }
     vStartCheckedService(hDlg);
-    vMeterIntervalEnd(hDlg);
+    /* The stop itself runs after this step, but the probe just started must
+     * end now: it would go on connecting in the meantime. */
+    if (bMeterIntervalEnd(hDlg))
+        vCloseBusyServices();
 }
 
 /* ---- Socket notifications ---- */
 
+/* Only one probe is ever in flight: the busy flags say whose it is, and
+ * the engine says whether a notification is still the probe's own. */
+void vRouteHostResolved(WPARAM wParam, LPARAM lParam)
+{
+    if (!bNoticeIsCurrent(WM_HOST_RESOLVED, wParam, lParam))
+        return;
+    /* A failed probe frees its service, so the next due step probes again. */
+    if (OnHostAddressResolution(wParam, lParam) != 0)
+        vCloseBusyServices();
+}
+
 void vRouteSocketEvent(WPARAM wParam, LPARAM lParam)
 {
-    (void)wParam;   /* one probe at a time: the busy flags say whose it is */
+    if (!bNoticeIsCurrent(WM_SOCKET_EVENT, wParam, lParam))
+        return;
     switch (WSAGETSELECTEVENT(lParam)) {
     case FD_READ:
+    case FD_CLOSE:
+        /* The last data and the end of the stream may come together with
+         * FD_CLOSE, and FD_READ may never come at all. */
         if (FingerFlag) { FingerRead(); FingerClose(); }
         if (DayTimeFlag) { DayTimeRead(); DayTimeClose(); }
         if (TimeFlag) { TimeRead(); TimeClose(); }
@@ -312,16 +364,12 @@ void vRouteSocketEvent(WPARAM wParam, LPARAM lParam)
             FingerWrite();
         break;
     case FD_CONNECT:
-        OnConnect(lParam);
-        if (PingFlag)
+        /* Kalv ends at its connect, whatever came of it; the others end
+         * there only when it failed. */
+        if (OnConnect(lParam) != 0)
+            vCloseBusyServices();
+        else if (PingFlag)
             PingClose();
-        break;
-    case FD_CLOSE:
-        if (FingerFlag) FingerClose();
-        if (TimeFlag) TimeClose();
-        if (DayTimeFlag) DayTimeClose();
-        if (QuoteFlag) QuoteClose();
-        if (UserFlag) UserClose();
         break;
     }
 }
@@ -376,7 +424,7 @@ extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lP
         vRouteSocketEvent(wParam, lParam);
         return FALSE;
     case WM_HOST_RESOLVED:
-        OnHostAddressResolution(wParam, lParam);
+        vRouteHostResolved(wParam, lParam);
         return FALSE;
     }
     return FALSE;

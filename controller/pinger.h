@@ -12,7 +12,9 @@ extern int rIndex, adding;
 
 extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 
-/* Hands one WM_SOCKET_EVENT to the busy services, in the fixed order. */
+/* Hand one WM_HOST_RESOLVED to the engine, and one WM_SOCKET_EVENT to the
+ * busy services in the fixed order; stale ones are dropped. */
+void vRouteHostResolved(WPARAM wParam, LPARAM lParam);
 void vRouteSocketEvent(WPARAM wParam, LPARAM lParam);
 
 #endif

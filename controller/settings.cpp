@@ -201,8 +201,8 @@ int iIntervalOf(LPCSTR lpsText)
     int i = iDecimal(lpsText);
     if (i < KX_MIN_INTERVAL)
         return KX_MIN_INTERVAL;
-    /* Beyond this the interval in milliseconds, jitter added, no longer fits
-     * the 32-bit tick count and would come round as a short one. */
+    /* Beyond this the interval in milliseconds no longer fits the due
+     * test, and would come round as a short one. */
     if (i > KX_MAX_INTERVAL)
         return KX_MAX_INTERVAL;
     return i;

@@ -15,9 +15,10 @@ extern int bAutoStart;
 extern char szService[25];
 
 /* Seconds between probes: never below 20, and never so many that the
- * milliseconds of an interval with its largest jitter overflow 32 bits. */
+ * milliseconds reach half the 32-bit tick count's range, where the due
+ * test would take the due time for one long past. */
 #define KX_MIN_INTERVAL 20
-#define KX_MAX_INTERVAL ((int)(0xFFFFFFFFUL / 1000 - 15))
+#define KX_MAX_INTERVAL ((int)(0x7FFFFFFFUL / 1000))
 int iIntervalOf(LPCSTR lpsText);
 
 /* The settings file's name as handed to the profile calls. */

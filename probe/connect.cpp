@@ -20,6 +20,7 @@ char sGetHostBuff[MAXGETHOSTSTRUCT];
 char szMyIP[40];                    /* "Unknown" until the first connection */
 char szCaption[80];
 int iSize;
+int iProbeStage;                    /* KX_PROBE_IDLE until a probe starts */
 
 /* SO_DONTLINGER wants the on/off half cleared: close at once, without
  * waiting for unsent data. */
@@ -48,12 +49,14 @@ SOCKET socConnect(LPCSTR Host, u_short service)
     srv_addr.sin_family = AF_INET;
     srv_addr.sin_port = htons(service);
 
+    iProbeStage = KX_PROBE_IDLE;
     cli_sock = socket(AF_INET, SOCK_STREAM, 0);
     if (cli_sock == INVALID_SOCKET) {
         vReportFailure(WSAGetLastError(), "%s:\r\nCouldn't create socket.\r\nPress help button..");
         return INVALID_SOCKET;
     }
     vWriteResults("Resolving host address..", 0);
+    iProbeStage = KX_PROBE_RESOLVING;
 
     ulinet = inet_addr(Host);
     if (ulinet != INADDR_NONE) {
@@ -68,19 +71,36 @@ SOCKET socConnect(LPCSTR Host, u_short service)
     if (hWGHBN)
         return cli_sock;
 
+    iProbeStage = KX_PROBE_IDLE;
     vReportFailure(WSAGetLastError(), szNoResolve);
     closesocket(cli_sock);
     return INVALID_SOCKET;
 }
 
-/* Only the answer that the probe in flight waits for may move it on: a late
- * answer of an earlier lookup would otherwise connect this probe's socket a
- * second time, or to the earlier host. */
-static BOOL bAnswerIsOurs(WPARAM wParam)
+/* Only what the probe in flight waits for at its stage may move it on.  A
+ * late answer of an earlier lookup would otherwise connect this probe's
+ * socket a second time, or to the earlier host; an earlier socket's event
+ * would act on this one.  The handles alone cannot tell: a dotted host
+ * always answers with 1, and the sockets layer hands a closed socket's
+ * handle out again. */
+BOOL bNoticeIsCurrent(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (hWGHBN == 0)
-        return wParam == 1;
-    return (HANDLE)wParam == hWGHBN;
+    if (msg == WM_HOST_RESOLVED) {
+        if (iProbeStage != KX_PROBE_RESOLVING)
+            return FALSE;
+        return hWGHBN == 0 ? wParam == 1 : (HANDLE)wParam == hWGHBN;
+    }
+    if ((SOCKET)wParam != cli_sock)
+        return FALSE;
+    switch (WSAGETSELECTEVENT(lParam)) {
+    case FD_CONNECT:
+        return iProbeStage == KX_PROBE_CONNECTING;
+    case FD_READ:
+    case FD_WRITE:
+    case FD_CLOSE:
+        return iProbeStage == KX_PROBE_CONNECTED;
+    }
+    return FALSE;
 }
 
 static BOOL bTakeLookedUpAddress(void)
@@ -92,34 +112,42 @@ static BOOL bTakeLookedUpAddress(void)
     return TRUE;
 }
 
-void OnHostAddressResolution(WPARAM wParam, LPARAM lParam)
+/* A failed probe has nothing more to wait for: what is still queued for it
+ * is stale from now on. */
+static int iProbeFailed(void)
 {
-    if (!bAnswerIsOurs(wParam))
-        return;
+    iProbeStage = KX_PROBE_IDLE;
+    return -1;
+}
 
+int OnHostAddressResolution(WPARAM wParam, LPARAM lParam)
+{
+    (void)wParam;   /* the caller has made sure that the answer is ours */
     int iError = WSAGETASYNCERROR(lParam);
     if (iError == 0 && hWGHBN != 0 && !bTakeLookedUpAddress())
         iError = WSANO_DATA;        /* a name without an address: nowhere to go */
     if (iError != 0) {
         vReportFailure(iError, szNoResolve);
         closesocket(cli_sock);
-        return;
+        return iProbeFailed();
     }
     if (hWGHBN == 0)
         srv_addr.sin_addr.s_addr = ulinet;
 
     if (WSAAsyncSelect(cli_sock, ghDlg, WM_SOCKET_EVENT, FD_CONNECT) == SOCKET_ERROR) {
         vReportFailure(WSAGetLastError(), "%s:\r\nCouldn't start WSAAsynchSelect.\r\nPress help button..");
-        return;
+        return iProbeFailed();
     }
     if (connect(cli_sock, (struct sockaddr *)&srv_addr, sizeof(srv_addr)) == SOCKET_ERROR) {
         int iConnErr = WSAGetLastError();
         if (iConnErr != WSAEWOULDBLOCK) {
             vReportFailure(iConnErr, "%s:\r\nCouldn't connect socket.\r\nPress help button..");
-            return;
+            return iProbeFailed();
         }
     }
+    iProbeStage = KX_PROBE_CONNECTING;
     vWriteResults("Connecting Socket..", 0);
+    return 0;
 }
 
 int OnConnect(LPARAM lResult)
@@ -128,16 +156,19 @@ int OnConnect(LPARAM lResult)
     if (iError != 0) {
         vReportFailure(iError, "%s:\r\nCouldn't connect socket.\r\nPress help button..");
         closesocket(cli_sock);
-        return -1;
+        return iProbeFailed();
     }
 
     /* FD_WRITE as well: it arrives once the connection stands, and is what
-     * sends the finger request; the other services let it pass. */
-    if (WSAAsyncSelect(cli_sock, ghDlg, WM_SOCKET_EVENT, FD_READ | FD_WRITE) == SOCKET_ERROR) {
+     * sends the finger request; the other services let it pass.  FD_CLOSE
+     * too: a server that closes without a word raises no FD_READ, and the
+     * last data of one that closes at once may come only with FD_CLOSE. */
+    if (WSAAsyncSelect(cli_sock, ghDlg, WM_SOCKET_EVENT, FD_READ | FD_WRITE | FD_CLOSE) == SOCKET_ERROR) {
         vReportFailure(WSAGetLastError(), "%s:\r\nCouldn't start WSAAsynchSelect on Reads.\r\nPress help button..");
         closesocket(cli_sock);
-        return -1;
+        return iProbeFailed();
     }
+    iProbeStage = KX_PROBE_CONNECTED;
 
     struct sockaddr_in local;
     memset(&local, 0, sizeof(local));
@@ -157,9 +188,11 @@ int OnConnect(LPARAM lResult)
 
 void CloseSocket(SOCKET sock)
 {
+    BOOL bInFlight = sock == cli_sock;
+
     /* A probe stopped while its name is still being looked up: the answer
      * must not come back later and revive the closed socket. */
-    if (sock == cli_sock && hWGHBN != 0) {
+    if (bInFlight && hWGHBN != 0) {
         WSACancelAsyncRequest(hWGHBN);
         hWGHBN = 0;
     }
@@ -184,4 +217,14 @@ void CloseSocket(SOCKET sock)
         WSAGetLastError();
     setsockopt(sock, SOL_SOCKET, SO_DONTLINGER, (const char *)&Linger, sizeof(Linger));
     closesocket(sock);
+
+    /* Whatever is still queued for the probe is stale now; once the socket
+     * is gone nothing more can be queued for it.  Only one probe is ever in
+     * flight, so none of it belongs to anybody else. */
+    if (bInFlight) {
+        iProbeStage = KX_PROBE_IDLE;
+        MSG msg;
+        while (PeekMessageA(&msg, ghDlg, WM_SOCKET_EVENT, WM_HOST_RESOLVED, PM_REMOVE)) {
+        }
+    }
 }

@@ -14,8 +14,14 @@ extern char szMyIP[40];
 extern char szCaption[80];
 extern int iSize;
 
+/* How far the probe in flight has come: each stage waits for one kind of
+ * notification, and every other kind is stale. */
+enum { KX_PROBE_IDLE, KX_PROBE_RESOLVING, KX_PROBE_CONNECTING, KX_PROBE_CONNECTED };
+extern int iProbeStage;
+
 SOCKET socConnect(LPCSTR Host, u_short service);
-void OnHostAddressResolution(WPARAM wParam, LPARAM lParam);
+BOOL bNoticeIsCurrent(UINT msg, WPARAM wParam, LPARAM lParam);
+int OnHostAddressResolution(WPARAM wParam, LPARAM lParam);
 int OnConnect(LPARAM lResult);
 void CloseSocket(SOCKET sock);
 

@@ -118,8 +118,9 @@ void FingerWrite(void)
     vWriteResults(szResult, 0);
     vCountRequest();
 
-    /* The request is out: from now on only the answer matters. */
-    if (WSAAsyncSelect(cli_sock, ghDlg, WM_SOCKET_EVENT, FD_READ) == SOCKET_ERROR) {
+    /* The request is out: from now on only the answer, or the end of the
+     * stream, matters. */
+    if (WSAAsyncSelect(cli_sock, ghDlg, WM_SOCKET_EVENT, FD_READ | FD_CLOSE) == SOCKET_ERROR) {
         iFormat(szResult, sizeof(szResult), "%s: Couldn't start WSAAsynchSelect.",
                 szSockErr((DWORD)WSAGetLastError()));
         vWriteResults(szResult, 1);

@@ -42,7 +42,7 @@ void PumpFor(DWORD ms)
     PumpUntil([] { return false; }, ms);
 }
 
-bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs)
+bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs, DWORD idleMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -59,7 +59,7 @@ bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs)
             return true;
         if (GetTickCount() - start >= timeoutMs)
             return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, NULL, FALSE, idleMs, QS_ALLINPUT);
     }
 }
 
@@ -138,7 +138,7 @@ static LRESULT CALLBACK TestWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
     switch (msg) {
     case WM_HOST_RESOLVED:
         if (pCurrent) pCurrent->log.push_back({msg, wParam, lParam});
-        OnHostAddressResolution(wParam, lParam);
+        vRouteHostResolved(wParam, lParam);
         return 0;
     case WM_SOCKET_EVENT:
         if (pCurrent) pCurrent->log.push_back({msg, wParam, lParam});
@@ -258,6 +258,21 @@ static bool Readable(SOCKET s, DWORD ms)
     return select(0, &set, NULL, NULL, &tv) > 0;
 }
 
+// Waits up to ms, but not for a client that has closed already: a server
+// that drips its answer must not hold up the next connection.
+static void PauseWhileOpen(SOCKET s, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        char c;
+        if (!Readable(s, 20))
+            continue;
+        if (recv(s, &c, 1, MSG_PEEK) <= 0)
+            return;
+        Sleep(20);
+    }
+}
+
 void LoopServer::Run()
 {
     for (int i = 0; i < maxConns && !stop; ++i) {
@@ -283,8 +298,7 @@ void LoopServer::Run()
         }
         if (!script.first.empty())
             send(c, script.first.data(), (int)script.first.size(), 0);
-        if (script.pauseMs)
-            Sleep(script.pauseMs);
+        PauseWhileOpen(c, script.pauseMs);
         if (!script.second.empty())
             send(c, script.second.data(), (int)script.second.size(), 0);
         if (script.reset) {
@@ -347,6 +361,7 @@ int main(int argc, char **argv)
     char tmp[MAX_PATH];
     GetTempPathA(sizeof(tmp), tmp);
     snprintf(szWorkDir, sizeof(szWorkDir), "%skxtest-%lu", tmp, GetCurrentProcessId());
+    RemoveWorkDir();        // what a test process of the same number left when it was killed
     CreateDirectoryA(szWorkDir, NULL);
     SetCurrentDirectoryA(szWorkDir);
     DeleteFileA(IniPath().c_str());

@@ -22,9 +22,11 @@ struct HelpCall { std::string file; UINT command; };
 extern std::vector<HelpCall> helpCalls;
 }
 
-// Runs the message loop for a while, or until the condition holds.
+// Runs the message loop for a while, or until the condition holds.  The
+// condition is looked at after every message, and every `idleMs` while
+// none comes.
 void PumpFor(DWORD ms);
-bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000);
+bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000, DWORD idleMs = 5);
 
 // "127.0.0.N" with N offset by KX_NET_BASE, so that test runs on one machine
 // in different build folders never share an address.
@@ -53,8 +55,9 @@ struct TestWindow {
 
 // A TCP server on one loopback address and port, run on a thread of its own.
 // For each connection it accepts it optionally reads the request (up to CR LF),
-// sends `first`, waits `pauseMs`, sends `second`, and then either resets the
-// connection or reads until the client closes (at most `holdMs`).
+// sends `first`, waits `pauseMs` (less once the client has closed), sends
+// `second`, and then either resets the connection or reads until the client
+// closes (at most `holdMs`).
 struct ServerScript {
     bool readRequest = false;
     std::string first;

@@ -29,7 +29,7 @@ static void DueStep(const KalvexDialog &d, bool launched)
 {
     if (launched)
         vMeterProbeSent(d.hDlg, FALSE);
-    vMeterIntervalEnd(d.hDlg);
+    bMeterIntervalEnd(d.hDlg);
 }
 
 TEST(Meter, TimeOnLineRunsFromTheFirstStartAndWrapsAfter2To32ms)

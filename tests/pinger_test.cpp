@@ -3,11 +3,11 @@
 // of socket notifications to the services against loopback servers.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "harness.h"
-#include "../app/results.h"
+#include "probe_support.h"
 #include "../app/seams.h"
 #include "../controller/meter.h"
 #include "../controller/pinger.h"
@@ -72,17 +72,23 @@ struct Dialog {
     }
 
     // Start with the test standing in for the one-second timer: each Step
-    // is one timer message at a fake moment, `s` seconds after kT0.
+    // is one timer message at a fake moment, `s` seconds after `base`.
+    DWORD base = kT0;
     void Start()
     {
-        fake::tick = kT0;
+        fake::tick = base;
         Command(IDC_START);
         KillTimer(h, iTimer);
         PumpFor(50);    // the step that Start posts
     }
     void Step(double s)
     {
-        fake::tick = kT0 + (DWORD)(s * 1000);
+        fake::tick = base + (DWORD)(s * 1000);
+        SendMessageA(h, WM_TIMER, 0, 0);
+    }
+    void DueStep()
+    {
+        fake::tick = NextTickCount;
         SendMessageA(h, WM_TIMER, 0, 0);
     }
 };
@@ -451,17 +457,37 @@ TEST(PingerRun, FieldsAreCutAtTheirFirstControlCharacter)
     PumpUntil([] { return !PingFlag; });
 }
 
-// An interval too long for 32-bit milliseconds is held at the longest one
-// that fits, never wrapped round into a short one.
+// An interval too long for the due test is held at the longest one that
+// fits, jitter and all, never wrapped round into a short one; the field and
+// the settings keep what was typed.
 TEST(PingerRun, HugeIntervalStaysLong)
 {
     Dialog d(LoopAddr(1));
+    d.base = 0x90000000;                // every due time lies past the tick count's wrap
     d.SetText(IDC_INTERVAL, "5000000");
+    int seen = 0;
     d.Start();
-    PumpUntil([] { return !PingFlag; });
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+    EXPECT_EQ(2147483, KX_MAX_INTERVAL);
     EXPECT_EQ((DWORD)KX_MAX_INTERVAL * 1000, Inter);
     d.Step(1);                          // the always-due second step subtracts 1 s
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
     EXPECT_EQ((DWORD)(KX_MAX_INTERVAL - 1) * 1000, Inter);
+    d.Step(2);
+    d.Step(KX_MAX_INTERVAL - 0.001);
+    EXPECT_EQ(0, LaunchedAfterStep(seen));
+    d.Step(KX_MAX_INTERVAL);            // 13 s would be added: held at the longest
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+    EXPECT_EQ((DWORD)KX_MAX_INTERVAL * 1000, Inter);
+    d.Step(2.0 * KX_MAX_INTERVAL - 0.001);
+    EXPECT_EQ(0, LaunchedAfterStep(seen));
+    d.Step(2.0 * KX_MAX_INTERVAL);
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+
+    EXPECT_EQ("5000000", ItemText(d.h, IDC_INTERVAL));
+    char szSaved[20] = "";
+    GetPrivateProfileStringA("Default", "Interval", "", szSaved, sizeof(szSaved), "KALVEX.INI");
+    EXPECT_STREQ("5000000", szSaved);
 }
 
 TEST(PingerRun, TimerRunsOnItsOwnUntilStop)
@@ -483,6 +509,7 @@ TEST(PingerRun, TimerRunsOnItsOwnUntilStop)
 TEST(PingerRun, FirstRunFollowsTheJitteredSchedule)
 {
     Dialog d(LoopAddr(1));
+    d.base = 0u - 100000;       // the tick count wraps 100 s into the run
     d.SetText(IDC_INTERVAL, "60");
     std::vector<int> launches;
     int seen = 0;
@@ -550,6 +577,13 @@ TEST(PingerRun, StartAfterStopKeepsTheScheduledTime)
     KillTimer(d.h, iTimer);
     PumpFor(50);
     EXPECT_EQ(1, SentCount);
+    d.Command(IDC_STOP);
+
+    fake::tick = kT0 + 30 * 86400000u;  // weeks later the due time is long past too
+    d.Command(IDC_START);
+    KillTimer(d.h, iTimer);
+    PumpFor(50);
+    EXPECT_EQ(1, SentCount);
 }
 
 TEST(PingerRun, BusyServiceIsSkippedWhileTheScheduleGoesOn)
@@ -566,13 +600,10 @@ TEST(PingerRun, BusyServiceIsSkippedWhileTheScheduleGoesOn)
     ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
 
     iErrorCount = 2;            // neither counted up nor cleared by a skip
-    d.Step(1);
+    d.Step(1);                  // due, but the probe is only a second old
     EXPECT_EQ(2, rIndex);
+    EXPECT_EQ(1, adding);
     EXPECT_EQ(kT0 + 1000 + 59000, NextTickCount);
-    d.Step(60);
-    EXPECT_EQ(3, rIndex);
-    EXPECT_EQ(0, adding);
-    EXPECT_EQ(kT0 + 60000 + 73000, NextTickCount);
     PumpFor(100);
     EXPECT_EQ(1, SentCount);
     EXPECT_EQ(2, iErrorCount);
@@ -607,6 +638,174 @@ TEST(PingerRun, HostTypedDuringARunIsUsedFromTheNextDueStep)
     EXPECT_EQ(LoopAddr(4), ItemText(d.h, IDC_HOST));
     ASSERT_EQ(1, d.HostCount());                // the list is not stepped through
     EXPECT_EQ(LoopAddr(3), d.HostEntry(0));
+}
+
+// However a probe ends, or fails to, the next due step probes again.  The
+// failure itself is shown and logged as ever; a probe given up on leaves one
+// record that names its host, but a young one is left alone.
+TEST(PingerRecovery, NextDueStepProbesAgainAfterAnyFailure)
+{
+    ServerScript hangs, mute, slams;
+    hangs.holdMs = 60000;
+    mute.holdMs = 0;
+    slams.first = "Sat Dec  7 12:00:00 2024\r\n";
+    slams.reset = true;
+    const std::string h[] = {LoopAddr(12), LoopAddr(13), LoopAddr(14), LoopAddr(15), LoopAddr(16)};
+    struct Case {
+        const char *what;
+        int radio;
+        const ServerScript *script;
+        std::string host, logged;
+    };
+    const Case cases[] = {
+        {"hung", IDC_TIME, &hangs, h[0], "No answer from " + h[0] + " in time.."},
+        {"refused", IDC_DAYTIME, nullptr, h[1], Refused()},
+        {"refused", IDC_TIME, nullptr, h[1], Refused()},
+        {"no address", IDC_TIME, nullptr, "kx-nowhere.invalid",
+         "Couldn't resolve host name or address kx-nowhere.invalid\r\nPress help button.."},
+        {"closed without a word", IDC_TIME, &mute, h[2], "Time from " + h[2] + " didn't come in.."},
+        {"closed without a word", IDC_DAYTIME, &mute, h[3], ""},
+        {"reply and reset", IDC_DAYTIME, &slams, h[4], ""},
+    };
+    DWORD base = kT0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.what) + " " + (c.radio == IDC_TIME ? "Time" : "DayTime"));
+        const int *pBusy = c.radio == IDC_TIME ? &TimeFlag : &DayTimeFlag;
+        std::unique_ptr<LoopServer> srv;
+        if (c.script)
+            srv.reset(new LoopServer(c.host, c.radio == IDC_TIME ? TIME_PORT : DAYTIME_PORT, *c.script, 2));
+        DeleteFileA(KX_LOGFILE);
+        Dialog d(c.host);
+        d.ChooseService(c.radio);
+        d.base = base += 1000000;       // long after the last run's due time
+        d.Start();
+        ASSERT_EQ(1, SentCount);
+        if (c.script == &hangs) {
+            ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
+            d.Step(1);                  // the always-due step comes too early
+            EXPECT_EQ(1, SentCount);
+            EXPECT_FALSE(LogExists());
+        } else {
+            EXPECT_TRUE(PumpUntil([&] { return *pBusy == 0; }));
+        }
+        d.DueStep();
+        EXPECT_EQ(2, SentCount);
+        if (srv) {
+            EXPECT_TRUE(PumpUntil([&] { return srv->Accepted() == 2; }));
+        }
+        if (!c.logged.empty()) {
+            EXPECT_NE(std::string::npos, LogText().find(c.logged + " my IP = ")) << LogText();
+        }
+        d.Command(IDC_STOP);
+    }
+}
+
+// A probe closed by Stop leaves nothing behind that could act on the next
+// one: neither the lookup answer that a dotted host posts at once, nor a
+// name's lookup, nor its connect.
+TEST(PingerRecovery, StormsOfStartAndStopLogNothing)
+{
+    LoopServer srv(LoopAddr(17), KALV_PORT, ServerScript(), 100);
+    ASSERT_TRUE(srv.Listening());
+    Dialog d(LoopAddr(17));
+    for (int i = 0; i < 30; ++i) {
+        d.SetText(IDC_HOST, i % 3 == 1 ? "localhost" : LoopAddr(17));
+        fake::tick = d.base += 1000000;
+        d.Command(IDC_START);
+        KillTimer(d.h, iTimer);
+        ASSERT_TRUE(PumpUntil([] { return SentCount == 1; }));
+        if (i % 3 == 2)
+            PumpUntil([&] { return ItemText(d.h, IDC_RESULTS) == "Connecting Socket.."; });
+        d.Command(IDC_STOP);
+    }
+    PumpFor(300);
+    EXPECT_FALSE(LogExists()) << LogText();
+    EXPECT_EQ(0, PingFlag);
+
+    int before = srv.Accepted();
+    d.base += 1000000;
+    d.Start();                  // and the next run probes as ever
+    EXPECT_TRUE(PumpUntil([&] { return srv.Accepted() == before + 1 && !PingFlag; }));
+    EXPECT_EQ("Socket Connected..", ItemText(d.h, IDC_RESULTS));
+    EXPECT_FALSE(LogExists()) << LogText();
+}
+
+TEST(PingerRecovery, AutoStopKeepsItsWordAndLogsNothing)
+{
+    LoopServer srv(LoopAddr(18), KALV_PORT, ServerScript(), 2);
+    ASSERT_TRUE(srv.Listening());
+    Dialog d(LoopAddr(18));
+    d.SetText(IDC_STOPVAL, "2");
+    CheckDlgButton(d.h, IDC_AUTOSTOP, BST_CHECKED);
+    d.Start();
+    ASSERT_TRUE(PumpUntil([] { return !PingFlag; }));
+    d.Step(1);                  // the second probe, and with it the stop
+    EXPECT_EQ(0, PingFlag);
+    PumpFor(300);
+    EXPECT_TRUE(d.Enabled(IDC_START));
+    EXPECT_EQ("Stopped as ordered..", ItemText(d.h, IDC_RESULTS));
+    EXPECT_FALSE(LogExists()) << LogText();
+    EXPECT_EQ(2, SentCount);
+}
+
+// What the probe does not wait for at its stage is dropped without a trace:
+// no text, no record, no change to the probe.
+TEST(PingerRecovery, StaleNotificationsAreDropped)
+{
+    ServerScript silent;
+    silent.holdMs = 10000;
+    LoopServer srv(LoopAddr(19), DAYTIME_PORT, silent);
+    ASSERT_TRUE(srv.Listening());
+    Dialog d("localhost");
+    d.ChooseService(IDC_DAYTIME);
+    SOCKET other = socket(AF_INET, SOCK_STREAM, 0);
+    auto dropped = [&](const char *stage, UINT msg, WPARAM w, int event) {
+        SCOPED_TRACE(std::string(stage) + ": " + std::to_string(msg) + "/" + std::to_string(event));
+        std::string shown = ItemText(d.h, IDC_RESULTS);
+        int busy = DayTimeFlag;
+        SendMessageA(d.h, msg, w, msg == WM_SOCKET_EVENT ? WSAMAKESELECTREPLY(event, 0) : 0);
+        EXPECT_EQ(shown, ItemText(d.h, IDC_RESULTS));
+        EXPECT_EQ(busy, DayTimeFlag);
+    };
+    auto events = [&](const char *stage, WPARAM w, std::initializer_list<int> list) {
+        for (int e : list)
+            dropped(stage, WM_SOCKET_EVENT, w, e);
+    };
+    auto launch = [&](DWORD at) {
+        fake::tick = at;
+        d.Command(IDC_START);
+        KillTimer(d.h, iTimer);
+        SendMessageA(d.h, WM_TIMER, 0, 0);      // due: the probe starts
+    };
+
+    launch(kT0);
+    ASSERT_NE((HANDLE)0, hWGHBN);
+    dropped("looking up", WM_HOST_RESOLVED, 1, 0);
+    dropped("looking up", WM_HOST_RESOLVED, (WPARAM)hWGHBN + 1, 0);
+    events("looking up", cli_sock, {FD_CONNECT, FD_READ, FD_WRITE, FD_CLOSE});
+    d.Command(IDC_STOP);        // the answer, whenever it comes, is the closed probe's
+    PumpFor(300);
+    EXPECT_EQ("Resolving host address..", ItemText(d.h, IDC_RESULTS));
+
+    d.SetText(IDC_HOST, LoopAddr(19));
+    launch(kT0 + 100000);
+    dropped("dotted", WM_HOST_RESOLVED, 2, 0);
+    events("dotted", cli_sock, {FD_CONNECT, FD_READ, FD_WRITE, FD_CLOSE});
+    ASSERT_TRUE(PumpUntil([&] { return ItemText(d.h, IDC_RESULTS) == "Connecting Socket.."; }));
+    dropped("connecting", WM_HOST_RESOLVED, 1, 0);
+    events("connecting", cli_sock, {FD_READ, FD_WRITE, FD_CLOSE});
+    ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
+    dropped("connected", WM_HOST_RESOLVED, 1, 0);
+    events("connected", cli_sock, {FD_CONNECT});
+    events("connected", other, {FD_READ, FD_CLOSE});
+    SOCKET old = cli_sock;
+    d.Command(IDC_STOP);
+    dropped("stopped", WM_HOST_RESOLVED, 1, 0);
+    events("stopped", old, {FD_CONNECT, FD_READ, FD_WRITE, FD_CLOSE});
+
+    EXPECT_FALSE(LogExists()) << LogText();
+    EXPECT_EQ(1, srv.Accepted());
+    closesocket(other);
 }
 
 TEST(PingerRoute, KalvIsClosedAtConnectWhetherItSucceededOrNot)
