@@ -106,7 +106,7 @@ TEST(Soak, ProbingGoesOnThroughEveryKindOfServerWithoutLeaks)
 {
     const char *env = getenv("KX_SOAK_STEPS");
     const int steps = env ? atoi(env) : 10000;
-    pfnSetLocalTime = CountClockSet;
+    pfnSetSystemTime = CountClockSet;
 
     // One address per kind of server, one server there per service's port.
     std::vector<std::unique_ptr<LoopServer>> servers[kModes];
