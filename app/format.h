@@ -1,5 +1,7 @@
 /* Formatted text into a fixed-size buffer with the system's own C library,
- * for the texts wnsprintfA cannot make (the charge is a float). */
+ * which the program loads anyway: the one formatter for every text, the
+ * charge's float among them, so that no library is loaded at start for
+ * formatting alone. */
 #ifndef KALVEX_FORMAT_H
 #define KALVEX_FORMAT_H
 

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 #include <winsock.h>
-#include <shlwapi.h>          /* wnsprintfA: the formatter that is told its room */
 #include "../res/resource.h"
 
 #define WM_SOCKET_EVENT     (WM_USER + 1)

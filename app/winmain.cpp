@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "kalvex.h"
+#include "format.h"
 #include "seams.h"
 #include "../controls/controls.h"
 #include "../controller/pinger.h"
@@ -118,7 +119,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
     iErr = pfnWSAStartup(0x0101, &WSAData);
     if (iErr != 0) {
-        wnsprintfA(szErrMsg, sizeof(szErrMsg), "WSAStartup Error = %d", iErr);
+        iFormat(szErrMsg, sizeof(szErrMsg), "WSAStartup Error = %d", iErr);
         MessageBoxA(NULL, szErrMsg, NULL, MB_OK);
     }
 

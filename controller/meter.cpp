@@ -128,7 +128,7 @@ void vMeterTick(HWND hDlg)
     iminutes = (int)(tickcounter - (DWORD)ihours * 3600) / 60;
     iseconds = (int)(tickcounter - (DWORD)ihours * 3600 - (DWORD)iminutes * 60);
     /* At most 1193 hours: "1193:02:47" fits szTime. */
-    wnsprintfA(szTime, sizeof(szTime), "%1.2d:%1.2d:%1.2d", ihours, iminutes, iseconds);
+    iFormat(szTime, sizeof(szTime), "%1.2d:%1.2d:%1.2d", ihours, iminutes, iseconds);
     SetDlgItemTextA(hDlg, IDC_TIMEONLINE, szTime);
 
     if (fRatePerSecond == 0) {

@@ -3,6 +3,7 @@
 #include "hostlist.h"
 #include "meter.h"
 #include "settings.h"
+#include "../app/format.h"
 #include "../app/results.h"
 #include "../app/seams.h"
 #include "../probe/connect.h"
@@ -259,7 +260,7 @@ static void vScheduleNextProbe(void)
  * The probe is given up with one record; the new one starts at once. */
 static void vGiveUpProbe(const ServiceRow *pRow)
 {
-    wnsprintfA(szResult, sizeof(szResult), "No answer from %s in time..", szDestStr);
+    iFormat(szResult, sizeof(szResult), "No answer from %s in time..", szDestStr);
     vWriteResults(szResult, 1);
     pRow->pfnClose();
 }

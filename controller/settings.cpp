@@ -7,6 +7,7 @@
 #include <limits.h>
 
 #include "hostlist.h"
+#include "../app/format.h"
 #include "meter.h"
 #include "pinger.h"
 
@@ -78,7 +79,7 @@ static char szIniFile[MAX_PATH];    /* chosen when the dialog opens (or at the f
 /* A path into a MAX_PATH buffer; FALSE when it had to be cut. */
 static BOOL bFormatPath(char szPath[MAX_PATH], LPCSTR lpsFormat, LPCSTR lpsArg)
 {
-    int n = wnsprintfA(szPath, MAX_PATH, lpsFormat, lpsArg);
+    int n = iFormat(szPath, MAX_PATH, lpsFormat, lpsArg);
     return n >= 0 && n < MAX_PATH - 1;
 }
 
@@ -88,7 +89,7 @@ static BOOL bWindowsIniPath(char szPath[MAX_PATH])
     UINT n = GetWindowsDirectoryA(szPath, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return FALSE;
-    int iAdded = wnsprintfA(szPath + n, MAX_PATH - n, "\\%s", KX_INIFILE);
+    int iAdded = iFormat(szPath + n, MAX_PATH - n, "\\%s", KX_INIFILE);
     return iAdded == (int)sizeof(KX_INIFILE);
 }
 
@@ -145,7 +146,7 @@ static void vWriteText(LPCSTR lpsKey, LPCSTR lpsValue)
 
 static void vWriteNumber(LPCSTR lpsKey, int iValue)
 {
-    wnsprintfA(szNumber, sizeof(szNumber), "%d", iValue);
+    iFormat(szNumber, sizeof(szNumber), "%d", iValue);
     vWriteText(lpsKey, szNumber);
 }
 

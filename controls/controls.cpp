@@ -1,7 +1,10 @@
 /* The look of the main dialog: a gray dialog class, push buttons that show
  * pictures from the program's bitmap resources, check boxes and shaded
  * group frames.  All state lives in each window's extra bytes; the only GDI
- * objects created are a button's three face bitmaps, freed with it. */
+ * objects created are a button's three face bitmaps, freed with it.  Only
+ * the normal face is loaded with the button: the pressed and focused ones
+ * are loaded the first time they are drawn, which most buttons of a run
+ * never are, and their loading would lengthen every start. */
 #include "controls.h"
 
 /* Each window keeps its state in LONG_PTR slots of its extra bytes. */
@@ -20,6 +23,9 @@ enum { SHD_FONT, SHD_SLOTS };
 #define FACE_OFFSET_NORMAL  KX_FACE_NORMAL
 #define FACE_OFFSET_PRESSED KX_FACE_PRESSED
 #define FACE_OFFSET_FOCUSED KX_FACE_FOCUSED
+
+/* A face slot whose face has not been asked for yet */
+#define FACE_NOT_LOADED     ((LONG_PTR)-1)
 
 /* Width of the rim and bevel that every face image draws itself */
 #define FACE_EDGE       3
@@ -188,6 +194,20 @@ static HBITMAP hLoadFace(HINSTANCE hInst, int iId)
     return hbm;
 }
 
+/* The face of a slot, loaded the first time it is wanted; NULL when the
+ * program has none. */
+static HBITMAP hFaceOf(HWND hWnd, int iFace)
+{
+    static const int aiOffset[] = {FACE_OFFSET_NORMAL, FACE_OFFSET_PRESSED, FACE_OFFSET_FOCUSED};
+    LONG_PTR lFace = lSlot(hWnd, iFace);
+    if (lFace == FACE_NOT_LOADED) {
+        lFace = (LONG_PTR)hLoadFace((HINSTANCE)GetWindowLongPtrA(hWnd, GWLP_HINSTANCE),
+                                    GetDlgCtrlID(hWnd) + aiOffset[iFace]);
+        vSetSlot(hWnd, iFace, lFace);
+    }
+    return (HBITMAP)lFace;
+}
+
 /* Draws the normal face with its picture and label etched in gray, the way
  * the system shows a disabled picture; the rim and bevel stay as they are. */
 static void vEtchFace(HDC hdc, const RECT *prcDst, HDC hdcFace, const BITMAP *pbm)
@@ -268,7 +288,7 @@ static void vPaintBitmapButton(HWND hWnd, HDC hdc)
         iFace = BTN_PRESSED;
     else if (bEnabled && GetFocus() == hWnd)
         iFace = BTN_FOCUSED;
-    HBITMAP hbm = (HBITMAP)lSlot(hWnd, iFace);
+    HBITMAP hbm = hFaceOf(hWnd, iFace);
     if (!hbm)
         hbm = (HBITMAP)lSlot(hWnd, BTN_NORMAL);
     BITMAP bm;
@@ -331,13 +351,13 @@ static LRESULT CALLBACK BitmapButtonProc(HWND hWnd, UINT msg, WPARAM wParam, LPA
         const CREATESTRUCTA *pcs = (const CREATESTRUCTA *)lParam;
         int iId = (int)(INT_PTR)pcs->hMenu;
         vSetSlot(hWnd, BTN_NORMAL, (LONG_PTR)hLoadFace(pcs->hInstance, iId + FACE_OFFSET_NORMAL));
-        vSetSlot(hWnd, BTN_PRESSED, (LONG_PTR)hLoadFace(pcs->hInstance, iId + FACE_OFFSET_PRESSED));
-        vSetSlot(hWnd, BTN_FOCUSED, (LONG_PTR)hLoadFace(pcs->hInstance, iId + FACE_OFFSET_FOCUSED));
+        vSetSlot(hWnd, BTN_PRESSED, FACE_NOT_LOADED);
+        vSetSlot(hWnd, BTN_FOCUSED, FACE_NOT_LOADED);
         return 0;
     }
     case WM_NCDESTROY:
         for (int i = BTN_NORMAL; i <= BTN_FOCUSED; i++) {
-            if (lSlot(hWnd, i))
+            if (lSlot(hWnd, i) && lSlot(hWnd, i) != FACE_NOT_LOADED)
                 DeleteObject((HBITMAP)lSlot(hWnd, i));
             vSetSlot(hWnd, i, 0);
         }

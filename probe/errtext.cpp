@@ -1,6 +1,8 @@
 /* Winsock error codes in words, for the head of every failure message. */
 #include "errtext.h"
 
+#include "../app/format.h"
+
 /* Ascending by code; the spelling of each text is what users and their old
  * logs know, slips included. */
 const ERRENTRY ErrStruct[KX_ERRCOUNT] = {
@@ -68,10 +70,10 @@ LPSTR szSockErr(DWORD iError)
     for (int i = 0; i < KX_ERRCOUNT; i++) {
         if (ErrStruct[i].ErrCode == iCode) {
             /* 20 + 11 digits + the longest text (38) fits 255 with room. */
-            wnsprintfA(szErrorMsg, sizeof(szErrorMsg), "Winsock error #%d %s", iCode, ErrStruct[i].ErrStr);
+            iFormat(szErrorMsg, sizeof(szErrorMsg), "Winsock error #%d %s", iCode, ErrStruct[i].ErrStr);
             return szErrorMsg;
         }
     }
-    wnsprintfA(szErrorMsg, sizeof(szErrorMsg), "UnDoc'd Winsock error #%d", iCode);
+    iFormat(szErrorMsg, sizeof(szErrorMsg), "UnDoc'd Winsock error #%d", iCode);
     return szErrorMsg;
 }

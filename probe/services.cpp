@@ -60,14 +60,14 @@ static BOOL bReceive(SOCKET sock)
 void vCountRequest(void)
 {
     SentCount++;
-    wnsprintfA(szSent, sizeof(szSent), "%d", SentCount);
+    iFormat(szSent, sizeof(szSent), "%d", SentCount);
     SetDlgItemTextA(ghDlg, IDC_SENT, szSent);
 }
 
 void vCountAnswer(void)
 {
     RecvCount++;
-    wnsprintfA(szRecv, sizeof(szRecv), "%d", RecvCount);
+    iFormat(szRecv, sizeof(szRecv), "%d", RecvCount);
     SetDlgItemTextA(ghDlg, IDC_RECV, szRecv);
 }
 

@@ -95,18 +95,18 @@ static void vConvert(char cConv, const TimeFields *ptm, char szPiece[KX_PIECE])
     switch (cConv) {
     case 'a': lstrcpynA(szPiece, lpsNameOf(aszDayNames, 7, ptm->iWday), KX_PIECE); break;
     case 'b': lstrcpynA(szPiece, lpsNameOf(aszMonNames, 12, ptm->iMon), KX_PIECE); break;
-    case 'd': wnsprintfA(szPiece, KX_PIECE, "%02d", (int)ptm->iMday); break;
-    case 'H': wnsprintfA(szPiece, KX_PIECE, "%02d", (int)ptm->iHour); break;
-    case 'M': wnsprintfA(szPiece, KX_PIECE, "%02d", (int)ptm->iMin); break;
-    case 'S': wnsprintfA(szPiece, KX_PIECE, "%02d", (int)ptm->iSec); break;
-    case 'Y': wnsprintfA(szPiece, KX_PIECE, "%d", (int)((LONGLONG)ptm->iYear + 1900)); break;
+    case 'd': iFormat(szPiece, KX_PIECE, "%02d", (int)ptm->iMday); break;
+    case 'H': iFormat(szPiece, KX_PIECE, "%02d", (int)ptm->iHour); break;
+    case 'M': iFormat(szPiece, KX_PIECE, "%02d", (int)ptm->iMin); break;
+    case 'S': iFormat(szPiece, KX_PIECE, "%02d", (int)ptm->iSec); break;
+    case 'Y': iFormat(szPiece, KX_PIECE, "%d", (int)((LONGLONG)ptm->iYear + 1900)); break;
     case 'Z':
         /* the names are four bytes: never read more of them than that */
         lstrcpynA(szPiece, ptm->bIsDst ? ZoneRules.szDstName : ZoneRules.szStdName,
                   sizeof(ZoneRules.szStdName));
         break;
     default:
-        wnsprintfA(szPiece, KX_PIECE, "%%%c", cConv);
+        iFormat(szPiece, KX_PIECE, "%%%c", cConv);
         break;
     }
 }

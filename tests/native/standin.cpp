@@ -230,18 +230,6 @@ int wsprintfA(LPSTR lps, LPCSTR lpsFormat, ...)
     return n;
 }
 
-/* As Wine's: a text that fills the buffer, terminator and all, counts as
- * cut and gives -1. */
-int wvnsprintfA(LPSTR lps, int cch, LPCSTR lpsFormat, va_list args)
-{
-    vClaim(lps, cch, "wnsprintfA");
-    vCheckWinFormat(lpsFormat, "wnsprintfA");
-    if (cch <= 0)
-        return -1;
-    int n = vsnprintf(lps, (size_t)cch, lpsFormat, args);
-    return n < 0 || n >= cch - 1 ? -1 : n;
-}
-
 int _vsnprintf(char *lps, size_t cch, const char *lpsFormat, va_list args)
 {
     vClaim(lps, (long long)cch, "_vsnprintf");
@@ -256,15 +244,6 @@ int _vsnprintf(char *lps, size_t cch, const char *lpsFormat, va_list args)
         return -1;
     }
     memcpy(lps, s.data(), (size_t)n + ((size_t)n < cch ? 1 : 0));
-    return n;
-}
-
-int wnsprintfA(LPSTR lps, int cch, LPCSTR lpsFormat, ...)
-{
-    va_list args;
-    va_start(args, lpsFormat);
-    int n = wvnsprintfA(lps, cch, lpsFormat, args);
-    va_end(args);
     return n;
 }
 
@@ -411,11 +390,6 @@ DWORD GetFileAttributesA(LPCSTR lpsName)
         return FILE_ATTRIBUTE_NORMAL;
     dwLastError = ERROR_FILE_NOT_FOUND;
     return INVALID_FILE_ATTRIBUTES;
-}
-
-BOOL PathFileExistsA(LPCSTR lpsPath)
-{
-    return GetFileAttributesA(lpsPath) != INVALID_FILE_ATTRIBUTES;
 }
 
 BOOL CreateDirectoryA(LPCSTR, void *) { return TRUE; }

@@ -159,6 +159,9 @@ int GetWindowTextA(HWND hWnd, LPSTR lps, int cch);
 BOOL MessageBeep(UINT uType);
 int wsprintfA(LPSTR lps, LPCSTR lpsFormat, ...);
 int wvsprintfA(LPSTR lps, LPCSTR lpsFormat, va_list args);
+/* The Windows C library's formatter: -1 for a text longer than the room,
+ * and no terminator for one that fills it exactly. */
+int _vsnprintf(char *lps, size_t cch, const char *lpsFormat, va_list args);
 
 /* Kernel */
 LPSTR lstrcpynA(LPSTR lpsTo, LPCSTR lpsFrom, int cch);
