@@ -20,7 +20,7 @@ imports)
     [ -n "$dlls" ]
     for d in $dlls; do
         case $d in
-        kernel32.dll|user32.dll|gdi32.dll|shlwapi.dll|wsock32.dll|ws2_32.dll|msvcrt.dll|comctl32.dll|advapi32.dll) ;;
+        kernel32.dll|user32.dll|gdi32.dll|shlwapi.dll|wsock32.dll|msvcrt.dll|comctl32.dll|advapi32.dll) ;;
         *) echo "not one of Windows' own DLLs: $d"; exit 1 ;;
         esac
     done
