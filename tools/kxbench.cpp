@@ -93,7 +93,11 @@ static double dCpuMs(HANDLE hProcess)
     return (double)(k.QuadPart + u.QuadPart) / 10000.0;
 }
 
-static int iReady(const char *szExe, int n)
+/* What one launch measures on the running dialog before it is closed;
+ * FALSE ends the series as failed. */
+typedef BOOL (*MeasureFn)(const PROCESS_INFORMATION *ppi, HWND hWnd, double dReadyMs);
+
+static int iLaunches(const char *szExe, int n, MeasureFn pfnMeasure)
 {
     for (int i = 0; i < n; i++) {
         PROCESS_INFORMATION pi;
@@ -101,39 +105,37 @@ static int iReady(const char *szExe, int n)
         HWND hWnd;
         if (!bLaunch(szExe, &pi, &dMs, &hWnd))
             return 1;
-        PROCESS_MEMORY_COUNTERS pmc;
-        ZeroMemory(&pmc, sizeof(pmc));
-        K32GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof(pmc));
-        printf("%.1f %lu\n", dMs, (unsigned long)(pmc.WorkingSetSize / 1024));
-        fflush(stdout);
+        BOOL bOk = pfnMeasure(&pi, hWnd, dMs);
         vClose(&pi, hWnd);
+        if (!bOk)
+            return 1;
+        fflush(stdout);
     }
     return 0;
 }
 
-static int iDaytime(const char *szExe, int n)
+static BOOL bReady(const PROCESS_INFORMATION *ppi, HWND, double dMs)
 {
-    for (int i = 0; i < n; i++) {
-        PROCESS_INFORMATION pi;
-        double dMs;
-        HWND hWnd;
-        if (!bLaunch(szExe, &pi, &dMs, &hWnd))
-            return 1;
-        char szResults[256] = "";
-        double dStart = dNowMs();
-        SendMessageA(hWnd, WM_COMMAND, IDC_START, 0);
-        while (strncmp(szResults, "Time from ", 10) != 0 && dNowMs() - dStart < 10000)
-            GetDlgItemTextA(hWnd, IDC_RESULTS, szResults, sizeof(szResults));
-        double dDone = dNowMs() - dStart;
-        vClose(&pi, hWnd);
-        if (strncmp(szResults, "Time from ", 10) != 0) {
-            fprintf(stderr, "kxbench: no time received: %s\n", szResults);
-            return 1;
-        }
-        printf("%.1f\n", dDone);
-        fflush(stdout);
+    PROCESS_MEMORY_COUNTERS pmc;
+    ZeroMemory(&pmc, sizeof(pmc));
+    K32GetProcessMemoryInfo(ppi->hProcess, &pmc, sizeof(pmc));
+    printf("%.1f %lu\n", dMs, (unsigned long)(pmc.WorkingSetSize / 1024));
+    return TRUE;
+}
+
+static BOOL bDaytime(const PROCESS_INFORMATION *, HWND hWnd, double)
+{
+    char szResults[256] = "";
+    double dStart = dNowMs();
+    SendMessageA(hWnd, WM_COMMAND, IDC_START, 0);
+    while (strncmp(szResults, "Time from ", 10) != 0 && dNowMs() - dStart < 10000)
+        GetDlgItemTextA(hWnd, IDC_RESULTS, szResults, sizeof(szResults));
+    if (strncmp(szResults, "Time from ", 10) != 0) {
+        fprintf(stderr, "kxbench: no time received: %s\n", szResults);
+        return FALSE;
     }
-    return 0;
+    printf("%.1f\n", dNowMs() - dStart);
+    return TRUE;
 }
 
 static int iCpu(const char *szExe, int iSeconds, BOOL bStart)
@@ -157,9 +159,9 @@ int main(int argc, char **argv)
 {
     QueryPerformanceFrequency(&liFreq);
     if (argc == 4 && strcmp(argv[1], "ready") == 0)
-        return iReady(argv[2], atoi(argv[3]));
+        return iLaunches(argv[2], atoi(argv[3]), bReady);
     if (argc == 4 && strcmp(argv[1], "daytime") == 0)
-        return iDaytime(argv[2], atoi(argv[3]));
+        return iLaunches(argv[2], atoi(argv[3]), bDaytime);
     if ((argc == 4 || argc == 5) && strcmp(argv[1], "cpu") == 0)
         return iCpu(argv[2], atoi(argv[3]), argc == 5 && strcmp(argv[4], "start") == 0);
     fprintf(stderr, "usage: kxbench ready EXE N | kxbench daytime EXE N | kxbench cpu EXE SECONDS [start]\n");
