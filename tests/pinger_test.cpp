@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -685,8 +686,11 @@ TEST(PingerRecovery, NextDueStepProbesAgainAfterAnyFailure)
             d.Step(1);                  // the always-due step comes too early
             EXPECT_EQ(1, SentCount);
             EXPECT_FALSE(LogExists());
-        } else {
-            EXPECT_TRUE(PumpUntil([&] { return *pBusy == 0; }));
+        } else if (!PumpUntil([&] { return *pBusy == 0; })) {
+            // Now and then Wine never tells of a reset that follows the
+            // reply at once: that probe waits for its timeout, as a hung one.
+            ASSERT_EQ(&slams, c.script);
+            NextTickCount = std::max(NextTickCount, base + 10000);
         }
         d.DueStep();
         EXPECT_EQ(2, SentCount);
