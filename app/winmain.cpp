@@ -104,10 +104,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     ZeroMemory(&wc, sizeof(wc));
     wc.cbSize = sizeof(wc);
     GetClassInfoExA(NULL, KX_CLASS_DIALOG, &wc);
-    /* The small icon at the size the title bar draws it, not the large one
-     * shrunk. */
-    hIcon = (HICON)LoadImageA(hInstance, KX_ICON, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                              GetSystemMetrics(SM_CYSMICON), 0);
+    hIcon = hLoadKalvexIcon(hInstance, TRUE);
     wc.cbSize = sizeof(wc);
     wc.lpszClassName = szClassName;
     wc.cbClsExtra = 0;

@@ -6,6 +6,7 @@
 #include "../app/format.h"
 #include "../app/results.h"
 #include "../app/seams.h"
+#include "../controls/controls.h"
 #include "../probe/connect.h"
 #include "../probe/services.h"
 #include "../timesvc/timesvc.h"
@@ -117,11 +118,9 @@ static void vInitDialog(HWND hDlg)
 {
     SendMessageA(hDlg, WM_SETICON, ICON_SMALL, (LPARAM)hIcon);
     /* Taskbar and Alt+Tab show the large icon; without one they show the
-     * system's.  Loaded at the size they draw, so no picture is shrunk. */
+     * system's. */
     if (!hIconBig)
-        hIconBig = (HICON)LoadImageA((HINSTANCE)GetWindowLongPtrA(hDlg, GWLP_HINSTANCE), KX_ICON,
-                                     IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                     GetSystemMetrics(SM_CYICON), 0);
+        hIconBig = hLoadKalvexIcon((HINSTANCE)GetWindowLongPtrA(hDlg, GWLP_HINSTANCE), FALSE);
     SendMessageA(hDlg, WM_SETICON, ICON_BIG, (LPARAM)hIconBig);
     lstrcpynA(szMyIP, "Unknown", sizeof(szMyIP));
     ghDlg = hDlg;

@@ -79,8 +79,7 @@ static char szIniFile[MAX_PATH];    /* chosen when the dialog opens (or at the f
 /* A path into a MAX_PATH buffer; FALSE when it had to be cut. */
 static BOOL bFormatPath(char szPath[MAX_PATH], LPCSTR lpsFormat, LPCSTR lpsArg)
 {
-    int n = iFormat(szPath, MAX_PATH, lpsFormat, lpsArg);
-    return n >= 0 && n < MAX_PATH - 1;
+    return iFormat(szPath, MAX_PATH, lpsFormat, lpsArg) >= 0;
 }
 
 /* The Windows folder's settings file into szPath; FALSE when it does not fit. */

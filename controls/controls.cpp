@@ -208,6 +208,12 @@ static HBITMAP hFaceOf(HWND hWnd, int iFace)
     return (HBITMAP)lFace;
 }
 
+HICON hLoadKalvexIcon(HINSTANCE hInst, BOOL bSmall)
+{
+    return (HICON)LoadImageA(hInst, KX_ICON, IMAGE_ICON, GetSystemMetrics(bSmall ? SM_CXSMICON : SM_CXICON),
+                             GetSystemMetrics(bSmall ? SM_CYSMICON : SM_CYICON), 0);
+}
+
 /* Draws the normal face with its picture and label etched in gray, the way
  * the system shows a disabled picture; the rim and bevel stay as they are. */
 static void vEtchFace(HDC hdc, const RECT *prcDst, HDC hdcFace, const BITMAP *pbm)

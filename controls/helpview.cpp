@@ -4,6 +4,7 @@
  * file shows at the next Help. */
 #include "helpview.h"
 
+#include "controls.h"
 #include "../app/format.h"
 
 #define HELP_CLASS          "KalvexHelp"
@@ -263,8 +264,7 @@ static HWND hCreateHelpWindow(void)
         wc.lpfnWndProc = HelpWndProc;
         wc.hInstance = hInst;
         wc.hIcon = LoadIconA(hInst, KX_ICON);
-        wc.hIconSm = (HICON)LoadImageA(hInst, KX_ICON, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                       GetSystemMetrics(SM_CYSMICON), 0);
+        wc.hIconSm = hLoadKalvexIcon(hInst, TRUE);
         wc.hCursor = LoadCursor(NULL, IDC_ARROW);
         wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
         wc.lpszClassName = HELP_CLASS;
