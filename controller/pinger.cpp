@@ -420,12 +420,15 @@ extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
         PostMessageA(hDlg, WM_COMMAND, IDC_EXIT, 0);
         return FALSE;
+    /* Handled, so the dialog manager never sees them: their numbers are
+     * also its DM_SETDEFID and DM_REPOSITION, and it would make the socket
+     * handle the button that Enter presses. */
     case WM_SOCKET_EVENT:
         vRouteSocketEvent(wParam, lParam);
-        return FALSE;
+        return TRUE;
     case WM_HOST_RESOLVED:
         vRouteHostResolved(wParam, lParam);
-        return FALSE;
+        return TRUE;
     }
     return FALSE;
 }

@@ -392,6 +392,25 @@ TEST(PingerCommands, EnterEscapeAndUnknownCommandsDoNothing)
     EXPECT_FALSE(Pinger(d.h, WM_USER + 77, 0, 0));
 }
 
+// The two notices share their numbers with the dialog manager's DM_SETDEFID
+// and DM_REPOSITION: passed on, a socket handle would become the button
+// that Enter presses, and a finished lookup would move the window.
+TEST(PingerCommands, SocketNoticesAreNotTakenForDialogMessages)
+{
+    Dialog d;
+    const LRESULT defId = SendMessageA(d.h, DM_GETDEFID, 0, 0);
+    SetWindowPos(d.h, NULL, -3000, -3000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(Pinger(d.h, WM_SOCKET_EVENT, IDC_EXIT, WSAMAKESELECTREPLY(FD_READ, 0)));
+    EXPECT_TRUE(Pinger(d.h, WM_HOST_RESOLVED, 1, 0));
+    SendMessageA(d.h, WM_SOCKET_EVENT, IDC_EXIT, WSAMAKESELECTREPLY(FD_READ, 0));
+    SendMessageA(d.h, WM_HOST_RESOLVED, 1, 0);
+    EXPECT_EQ(defId, SendMessageA(d.h, DM_GETDEFID, 0, 0));
+    RECT rc;
+    GetWindowRect(d.h, &rc);
+    EXPECT_EQ(-3000, rc.left);
+    EXPECT_EQ(-3000, rc.top);
+}
+
 TEST(PingerRun, StartLocksTheServiceChoiceAndStopFreesIt)
 {
     Dialog d(LoopAddr(1));
