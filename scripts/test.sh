@@ -54,9 +54,10 @@ if [ $# -gt 0 ]; then
     exit
 fi
 # ctest shows a passing test's output only when asked, and the soak's output
-# is its figures: it runs first, on its own, with its output shown.
+# is its figures: it runs first, on its own, with its output shown; its two
+# halves run side by side.
 soak=0
-ctest -V --timeout 900 -R '[.]Soak[.]' || soak=1
+ctest -V -j2 --timeout 900 -R '[.]Soak[.]' || soak=1
 [ "$soak" = 0 ] || echo "test: the soak failed (see above)"
 rc=0
 ctest --output-on-failure --timeout 120 -E '[.]Soak[.]' || rc=$?

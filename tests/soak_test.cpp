@@ -3,6 +3,11 @@
 // close without a word and drip, with Starts, Stops and automatic stops
 // mixed in.  KX_SOAK_STEPS sets the number of due steps (scripts/soak.sh
 // runs it long); the figures go to the test's output.
+//
+// Each step waits on Wine's socket round trips far more than it works, so
+// the test command runs its share of steps as two processes side by side:
+// KX_SOAK_SHARD (0 or 1) gives each its own addresses and its own draw of
+// run lengths.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -106,6 +111,8 @@ TEST(Soak, ProbingGoesOnThroughEveryKindOfServerWithoutLeaks)
 {
     const char *env = getenv("KX_SOAK_STEPS");
     const int steps = env ? atoi(env) : 10000;
+    const char *shardEnv = getenv("KX_SOAK_SHARD");
+    const int shard = shardEnv ? atoi(shardEnv) : 0;
     pfnSetSystemTime = CountClockSet;
 
     // One address per kind of server, one server there per service's port.
@@ -113,7 +120,7 @@ TEST(Soak, ProbingGoesOnThroughEveryKindOfServerWithoutLeaks)
     for (int m = 0; m < kModes; ++m)
         for (const Service &svc : kServices)
             if (m != kRefuses) {
-                servers[m].emplace_back(new LoopServer(LoopAddr(20 + m), svc.port, ScriptFor((Mode)m, svc.port), 1 << 30));
+                servers[m].emplace_back(new LoopServer(LoopAddr(20 + kModes * shard + m), svc.port, ScriptFor((Mode)m, svc.port), 1 << 30));
                 ASSERT_TRUE(servers[m].back()->Listening());
             }
     int aimed[kModes][3] = {};          // probes that reached each server
@@ -134,7 +141,7 @@ TEST(Soak, ProbingGoesOnThroughEveryKindOfServerWithoutLeaks)
     bool warmedUp = false;
     const DWORD t0 = GetTickCount();
     fake::tick = 0u - 1000000;          // the tick count wraps early on
-    unsigned seed = 12345;
+    unsigned seed = 12345 + shard;
     auto random = [&](unsigned n) { seed = seed * 1103515245u + 12345u; return (int)((seed >> 16) % n); };
 
     int step = 0, run = 0, turn = 0;
@@ -154,7 +161,7 @@ TEST(Soak, ProbingGoesOnThroughEveryKindOfServerWithoutLeaks)
             do
                 mode = (Mode)(turn++ % kModes);
             while (!svc.visits[mode]);
-            SetDlgItemTextA(h, IDC_HOST, LoopAddr(20 + mode).c_str());
+            SetDlgItemTextA(h, IDC_HOST, LoopAddr(20 + kModes * shard + mode).c_str());
             if (NextTickCount)
                 fake::tick = NextTickCount;
             const int before = i == 0 ? 0 : SentCount;
