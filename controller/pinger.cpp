@@ -100,7 +100,9 @@ static void vShowServiceFields(HWND hDlg, int id);
  * command, once the dialog is up.  The radio is not clicked: a click would
  * activate the dialog and move the focus before it is even shown, which
  * costs start-up time and changes nothing the dialog manager does not
- * redo when it gives the checked radio the focus. */
+ * redo when it gives the checked radio the focus.  The template checks no
+ * radio, so checking the one is enough; CheckRadioButton would visit every
+ * control of the dialog to find the other two. */
 static void vPreselectService(HWND hDlg)
 {
     int id = IDC_KALV;
@@ -110,7 +112,7 @@ static void vPreselectService(HWND hDlg)
         id = IDC_TIME;
 
     PostMessageA(hDlg, WM_COMMAND, (WPARAM)id, 0);
-    CheckRadioButton(hDlg, IDC_KALV, IDC_TIME, id);
+    CheckDlgButton(hDlg, id, BST_CHECKED);
     vShowServiceFields(hDlg, id);
 }
 
