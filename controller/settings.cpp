@@ -7,6 +7,7 @@
 #include <limits.h>
 
 #include "hostlist.h"
+#include "section.h"
 #include "../app/format.h"
 #include "meter.h"
 #include "pinger.h"
@@ -133,9 +134,29 @@ LPCSTR lpsIniFile(void)
     return szIniFile;
 }
 
+/* The [Default] section, read in one call while the dialog opens: each
+ * profile call opens and checks the file anew, and a dozen of them were a
+ * good part of the time the dialog took to come up.  Room for the longest
+ * host list and the rest; a larger section is read key by key. */
+static char szSection[2 * KX_HOSTLIST_SIZE];
+static BOOL bSectionRead;           /* szSection holds the whole section */
+
+/* A text setting; returns its length, as the profile calls do. */
+static DWORD dwReadText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nSize)
+{
+    if (!bSectionRead)
+        return GetPrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsDefault, lpsBuf, nSize, lpsIniFile());
+    int n = iSectionValue(szSection, lpsKey, lpsBuf, (int)nSize);
+    if (n < 0) {
+        lstrcpynA(lpsBuf, lpsDefault, (int)nSize);
+        n = lstrlenA(lpsBuf);
+    }
+    return (DWORD)n;
+}
+
 static void vReadText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nSize)
 {
-    GetPrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsDefault, lpsBuf, nSize, lpsIniFile());
+    dwReadText(lpsKey, lpsDefault, lpsBuf, nSize);
 }
 
 static void vWriteText(LPCSTR lpsKey, LPCSTR lpsValue)
@@ -223,12 +244,13 @@ void vReadSettings(HWND hDlg)
     vLimitFields(hDlg);
 
     iErrMax = (int)GetPrivateProfileIntA(SEC_SPECIAL, "StopErrorCount", 3, lpsIniFile());
+    DWORD dwSection = GetPrivateProfileSectionA(SEC_DEFAULT, szSection, sizeof(szSection), lpsIniFile());
+    bSectionRead = dwSection < sizeof(szSection) - 2;
 
     vReadText("Host", KX_DEFAULT_HOST, szBuffer, sizeof(szBuffer));
     SetDlgItemTextA(hDlg, IDC_HOST, szBuffer);
 
-    DWORD dwLength = GetPrivateProfileStringA(SEC_DEFAULT, "HostList", KX_DEFAULT_HOSTLIST,
-                                              szHostList, sizeof(szHostList), lpsIniFile());
+    DWORD dwLength = dwReadText("HostList", KX_DEFAULT_HOSTLIST, szHostList, sizeof(szHostList));
     vFillHostList(hDlg, dwLength);
 
     vReadText("Interval", "60", szTime, sizeof(szTime));
@@ -261,6 +283,7 @@ void vReadSettings(HWND hDlg)
     SetDlgItemTextA(hDlg, IDC_STOPVAL, szStop);
 
     vReadText("Service", "Kalv", szService, sizeof(szService));
+    bSectionRead = FALSE;
 }
 
 /* Joins the list's names into szHostList, each followed by ";"; returns

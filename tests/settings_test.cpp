@@ -261,6 +261,32 @@ TEST(Settings, TodaysFileReadsTheSameAndComesBackUnchanged)
     EXPECT_EQ(file, ReadWholeFile(IniPath()));
 }
 
+// The section read in one block gives the fields that the profile calls
+// give key by key (as they do for a section too large for the block), for
+// a file edited by hand: blanks, quotes, capitals, a key without "=", a
+// key given twice.
+TEST(Settings, OneReadOfTheSectionGivesWhatKeyByKeyReadsGive)
+{
+    const std::string hand = "[Default]\r\n  hOST =  \"quoted.example\"  \r\n"
+        "HostList = 'a.example;b.example;'\r\nInterval=\t 45s\t\r\nUser=\"unmatched\r\nTZ=\"\"\r\n"
+        "Alarm\r\nAlarm=99\r\nGOMIN = '7\"\r\nHourly Rate=\"1.5\"\r\nStop Value=  '12'  \r\n"
+        "Service = \"DayTime\"\r\nHost=second.example\r\n";
+    auto read = [](const std::string &file) {
+        WriteIni(file);
+        KalvexDialog d;
+        vReadSettings(d.hDlg);
+        std::vector<std::string> v = d.HostList();
+        for (int id : {IDC_HOST, IDC_INTERVAL, IDC_USER, IDC_TIMEZONE, IDC_ALARM, IDC_GOMIN, IDC_RATE, IDC_STOPVAL})
+            v.push_back(d.Text(id));
+        v.push_back(szService);
+        return v;
+    };
+    const std::vector<std::string> once = read(hand);
+    EXPECT_EQ(read(hand + "Padding=" + std::string(10000, 'p') + "\r\n"), once);
+    EXPECT_EQ((std::vector<std::string>{"a.example", "b.example", "quoted.example", "45s"}),
+              std::vector<std::string>(once.begin(), once.begin() + 4));
+}
+
 TEST(Settings, DecimalValuesFollowTheUsualConversion)
 {
     const std::pair<const char *, int> cases[] = {

@@ -62,6 +62,15 @@ static void vCheckHostList(const std::vector<std::string> &given, const std::str
             Fail("\"%s\" saved, but not listed", s.c_str());
 }
 
+/* A value of the file as the profile calls read it key by key, cut to a
+ * buffer of nSize. */
+static std::string ProfileRead(const char *lpsKey, DWORD nSize)
+{
+    std::vector<char> buf(nSize);
+    GetPrivateProfileStringA("Default", lpsKey, "", buf.data(), nSize, KX_INIFILE);
+    return buf.data();
+}
+
 static void vCheckNumber(const char *lpsName, long long llGot, long long llExpected)
 {
     if (llGot != llExpected)
@@ -88,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     i = std::min(size, i + sHostList.size() + 1);
     WritePrivateProfileStringA("Default", "HostList", sHostList.c_str(), KX_INIFILE);
     std::vector<std::string> added = Tokens(TextOf(data + i, size - i));
-    std::vector<std::string> given = Tokens(sHostList);
+    std::vector<std::string> given = Tokens(ProfileRead("HostList", KX_HOSTLIST_SIZE));
     given.insert(given.end(), added.begin(), added.end());
 
     vCheckNumber("iDecimal", iDecimal(sInterval.c_str()), iStrtoll(sInterval));
@@ -97,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     /* The file's Interval: run with at least 20, shown as read unless less. */
     vReadSettings(ghDlg);
-    std::string sRead = sInterval.substr(0, 19);
+    std::string sRead = ProfileRead("Interval", 20);
     vCheckNumber("iTimeVal", iTimeVal, iIntervalOf(sRead.c_str()));
     std::string sShown = iStrtoll(sRead) < KX_MIN_INTERVAL ? "20" : sRead;
     if (fake::Item(IDC_INTERVAL) != sShown)

@@ -339,20 +339,57 @@ DWORD GetEnvironmentVariableA(LPCSTR lpsName, LPSTR lpsBuf, DWORD nSize)
     return (DWORD)iCopyText(lpsBuf, (int)nSize, lps);
 }
 
+/* A value as the profile calls hand out one key: without the blanks round
+ * it, and without one pair of like quotes round what is left. */
+static std::string ProfileAnswer(std::string s)
+{
+    auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (!s.empty() && blank(s.back()))
+        s.pop_back();
+    s.erase(0, std::find_if(s.begin(), s.end(), [&](char c) { return !blank(c); }) - s.begin());
+    if (s.size() >= 2 && (s[0] == '"' || s[0] == '\'') && s.back() == s[0])
+        s = s.substr(1, s.size() - 2);
+    return s;
+}
+
 /* A value cut to the buffer gives nSize - 1, as the profile calls do. */
 DWORD GetPrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf,
                                DWORD nSize, LPCSTR)
 {
     vClaim(lpsBuf, nSize, "GetPrivateProfileStringA");
     auto it = fake::profile.find(fake::ProfileKey(lpsSection, lpsKey));
-    std::string s = it != fake::profile.end() ? it->second : (lpsDefault ? lpsDefault : "");
+    std::string s = it != fake::profile.end() ? ProfileAnswer(it->second) : (lpsDefault ? lpsDefault : "");
     return (DWORD)iCopyText(lpsBuf, (int)nSize, s);
+}
+
+/* The section's lines as stored, "key=value" each ended by a NUL and the
+ * last by two; one too large for the buffer gives nSize - 2, cut. */
+DWORD GetPrivateProfileSectionA(LPCSTR lpsSection, LPSTR lpsBuf, DWORD nSize, LPCSTR)
+{
+    vClaim(lpsBuf, nSize, "GetPrivateProfileSectionA");
+    const std::string prefix = fake::ProfileKey(lpsSection, "");
+    std::string block;
+    for (auto &kv : fake::profile)
+        if (kv.first.compare(0, prefix.size(), prefix) == 0)
+            block += kv.first.substr(prefix.size()) + "=" + kv.second + '\0';
+    if (nSize < 2)
+        return 0;
+    if (block.size() + 1 > nSize) {
+        memcpy(lpsBuf, block.data(), nSize - 2);
+        lpsBuf[nSize - 2] = lpsBuf[nSize - 1] = '\0';
+        return nSize - 2;
+    }
+    memcpy(lpsBuf, block.data(), block.size());
+    lpsBuf[block.size()] = '\0';
+    if (block.empty())
+        lpsBuf[1] = '\0';
+    return (DWORD)block.size();
 }
 
 UINT GetPrivateProfileIntA(LPCSTR lpsSection, LPCSTR lpsKey, int iDefault, LPCSTR)
 {
     auto it = fake::profile.find(fake::ProfileKey(lpsSection, lpsKey));
-    return it == fake::profile.end() ? (UINT)iDefault : (UINT)strtol(it->second.c_str(), NULL, 10);
+    return it == fake::profile.end() ? (UINT)iDefault : (UINT)strtol(ProfileAnswer(it->second).c_str(), NULL, 10);
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsValue, LPCSTR)

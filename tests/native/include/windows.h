@@ -181,6 +181,7 @@ DWORD GetEnvironmentVariableA(LPCSTR lpsName, LPSTR lpsBuf, DWORD nSize);
 DWORD GetPrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsDefault,
                                LPSTR lpsBuf, DWORD nSize, LPCSTR lpsFile);
 UINT GetPrivateProfileIntA(LPCSTR lpsSection, LPCSTR lpsKey, int iDefault, LPCSTR lpsFile);
+DWORD GetPrivateProfileSectionA(LPCSTR lpsSection, LPSTR lpsBuf, DWORD nSize, LPCSTR lpsFile);
 BOOL WritePrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsValue, LPCSTR lpsFile);
 UINT GetWindowsDirectoryA(LPSTR lpsBuf, UINT nSize);
 HANDLE CreateFileA(LPCSTR lpsName, DWORD dwAccess, DWORD dwShare, void *pSecurity,

@@ -1,0 +1,58 @@
+/* Looking up values in a section read whole; see section.h. */
+#include "section.h"
+
+#include <string.h>
+
+static BOOL bBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+static char cFolded(char c)
+{
+    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
+/* Whether the n characters at lpsName are lpsKey, capitals aside. */
+static BOOL bIsKey(LPCSTR lpsName, size_t n, LPCSTR lpsKey)
+{
+    size_t i = 0;
+    for (; i < n && lpsKey[i]; i++)
+        if (cFolded(lpsName[i]) != cFolded(lpsKey[i]))
+            return FALSE;
+    return i == n && !lpsKey[i];
+}
+
+int iSectionValue(LPCSTR lpsBlock, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)
+{
+    for (LPCSTR lpsLine = lpsBlock; *lpsLine; lpsLine += strlen(lpsLine) + 1) {
+        LPCSTR lpsEnd = lpsLine + strlen(lpsLine);
+        LPCSTR lpsEquals = strchr(lpsLine, '=');
+        LPCSTR lpsName = lpsLine, lpsNameEnd = lpsEquals ? lpsEquals : lpsEnd;
+        while (lpsName < lpsNameEnd && bBlank(*lpsName))
+            ++lpsName;
+        while (lpsNameEnd > lpsName && bBlank(lpsNameEnd[-1]))
+            --lpsNameEnd;
+        if (!bIsKey(lpsName, (size_t)(lpsNameEnd - lpsName), lpsKey))
+            continue;
+        if (!lpsEquals)
+            return -1;
+
+        LPCSTR lpsValue = lpsEquals + 1;
+        while (lpsValue < lpsEnd && bBlank(*lpsValue))
+            ++lpsValue;
+        while (lpsEnd > lpsValue && bBlank(lpsEnd[-1]))
+            --lpsEnd;
+        if (lpsEnd - lpsValue >= 2 && (*lpsValue == '"' || *lpsValue == '\'') && lpsEnd[-1] == *lpsValue) {
+            ++lpsValue;
+            --lpsEnd;
+        }
+        size_t n = (size_t)(lpsEnd - lpsValue);
+        if (n > (size_t)nSize - 1)
+            n = (size_t)nSize - 1;
+        memcpy(lpsBuf, lpsValue, n);
+        lpsBuf[n] = '\0';
+        return (int)n;
+    }
+    return -1;
+}
