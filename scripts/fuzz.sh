@@ -1,8 +1,9 @@
 #!/bin/bash
 # Runs every fuzz harness of tests/native for SECONDS (default 60), all at
 # once and at low priority, then prints each one's executions, coverage
-# and findings.  The corpora grow in build/native/corpus (the tests start
-# from them too); inputs that break a rule land in build/native/findings.
+# and the findings of this run.  The corpora grow in build/native/corpus
+# (the tests start from them too); inputs that break a rule land in
+# build/native/findings.
 set -e -o pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH=${1:-60}
@@ -11,6 +12,9 @@ BUILD=$(realpath -m "${KX_BUILD:-build}")/native
 scripts/native-build.sh "$BUILD"
 LOGS=$BUILD/fuzz-logs
 mkdir -p "$LOGS" "$BUILD/findings"
+# Findings of earlier runs stay for reference; only this run's are counted.
+started=$LOGS/.started
+touch "$started"
 # Those the build made: the host list's harness waits for its source file.
 harnesses=$(cd tests/native && for f in fuzz_*.cpp; do
     if [ -x "$BUILD/${f%.cpp}" ]; then echo "${f%.cpp}"; fi; done)
@@ -34,7 +38,7 @@ for h in $harnesses; do
     last=$(grep -E '^#[0-9]+.*cov: ' "$LOGS/$h.log" | tail -1 || true)
     cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
     ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
-    found=$(ls "$BUILD/findings" | grep -c "^$h-" || true)
+    found=$(find "$BUILD/findings" -name "$h-*" -newer "$started" | wc -l)
     printf '%-16s %12s %8s %8s  %s\n' "$h" "${execs:-?}" "${cov:-?}" "${ft:-?}" "$found"
 done
 if [ "$failed" != 0 ]; then
