@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-static BOOL bBlank(char c)
+BOOL bIsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -29,9 +29,9 @@ int iSectionValue(LPCSTR lpsBlock, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)
         LPCSTR lpsEnd = lpsLine + strlen(lpsLine);
         LPCSTR lpsEquals = strchr(lpsLine, '=');
         LPCSTR lpsName = lpsLine, lpsNameEnd = lpsEquals ? lpsEquals : lpsEnd;
-        while (lpsName < lpsNameEnd && bBlank(*lpsName))
+        while (lpsName < lpsNameEnd && bIsBlank(*lpsName))
             ++lpsName;
-        while (lpsNameEnd > lpsName && bBlank(lpsNameEnd[-1]))
+        while (lpsNameEnd > lpsName && bIsBlank(lpsNameEnd[-1]))
             --lpsNameEnd;
         if (!bIsKey(lpsName, (size_t)(lpsNameEnd - lpsName), lpsKey))
             continue;
@@ -39,9 +39,9 @@ int iSectionValue(LPCSTR lpsBlock, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)
             return -1;
 
         LPCSTR lpsValue = lpsEquals + 1;
-        while (lpsValue < lpsEnd && bBlank(*lpsValue))
+        while (lpsValue < lpsEnd && bIsBlank(*lpsValue))
             ++lpsValue;
-        while (lpsEnd > lpsValue && bBlank(lpsEnd[-1]))
+        while (lpsEnd > lpsValue && bIsBlank(lpsEnd[-1]))
             --lpsEnd;
         if (lpsEnd - lpsValue >= 2 && (*lpsValue == '"' || *lpsValue == '\'') && lpsEnd[-1] == *lpsValue) {
             ++lpsValue;

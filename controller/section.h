@@ -14,4 +14,8 @@
  * default then applies, and lpsBuf is left alone). */
 int iSectionValue(LPCSTR lpsBlock, LPCSTR lpsKey, LPSTR lpsBuf, int nSize);
 
+/* White space as the profile calls and the C library's number reading
+ * skip it. */
+BOOL bIsBlank(char c);
+
 #endif

@@ -43,11 +43,6 @@ static const struct {
 };
 #define KX_NTEXTFIELDS ((int)(sizeof(aTextFields) / sizeof(aTextFields[0])))
 
-static BOOL bIsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 int iDecimal(LPCSTR lps)
 {
     while (bIsBlank(*lps))
@@ -135,7 +130,7 @@ LPCSTR lpsIniFile(void)
 }
 
 /* The [Default] section, read in one call while the dialog opens: each
- * profile call opens and checks the file anew, and a dozen of them were a
+ * profile call opens and checks the file anew, and ten of them were a
  * good part of the time the dialog took to come up.  Room for the longest
  * host list and the rest; a larger section is read key by key. */
 static char szSection[2 * KX_HOSTLIST_SIZE];
@@ -154,10 +149,6 @@ static DWORD dwReadText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nS
     return (DWORD)n;
 }
 
-static void vReadText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nSize)
-{
-    dwReadText(lpsKey, lpsDefault, lpsBuf, nSize);
-}
 
 static void vWriteText(LPCSTR lpsKey, LPCSTR lpsValue)
 {
@@ -247,27 +238,27 @@ void vReadSettings(HWND hDlg)
     DWORD dwSection = GetPrivateProfileSectionA(SEC_DEFAULT, szSection, sizeof(szSection), lpsIniFile());
     bSectionRead = dwSection < sizeof(szSection) - 2;
 
-    vReadText("Host", KX_DEFAULT_HOST, szBuffer, sizeof(szBuffer));
+    dwReadText("Host", KX_DEFAULT_HOST, szBuffer, sizeof(szBuffer));
     SetDlgItemTextA(hDlg, IDC_HOST, szBuffer);
 
     DWORD dwLength = dwReadText("HostList", KX_DEFAULT_HOSTLIST, szHostList, sizeof(szHostList));
     vFillHostList(hDlg, dwLength);
 
-    vReadText("Interval", "60", szTime, sizeof(szTime));
+    dwReadText("Interval", "60", szTime, sizeof(szTime));
     vTakeInterval();
     SetDlgItemTextA(hDlg, IDC_INTERVAL, szTime);
 
     /* Without a User the field starts empty.  The customary default of one
      * blank is not stripped by every profile implementation, so none is given. */
-    vReadText("User", "", szUser, sizeof(szUser));
+    dwReadText("User", "", szUser, sizeof(szUser));
     SetDlgItemTextA(hDlg, IDC_USER, szUser);
-    vReadText("TZ", "PST8PST", szTZ, sizeof(szTZ));
+    dwReadText("TZ", "PST8PST", szTZ, sizeof(szTZ));
     SetDlgItemTextA(hDlg, IDC_TIMEZONE, szTZ);
-    vReadText("Alarm", "60", szAlarm, sizeof(szAlarm));
+    dwReadText("Alarm", "60", szAlarm, sizeof(szAlarm));
     SetDlgItemTextA(hDlg, IDC_ALARM, szAlarm);
-    vReadText("GoMin", "2", szGoMin, sizeof(szGoMin));
+    dwReadText("GoMin", "2", szGoMin, sizeof(szGoMin));
     SetDlgItemTextA(hDlg, IDC_GOMIN, szGoMin);
-    vReadText("Hourly Rate", "0", szHourly, sizeof(szHourly));
+    dwReadText("Hourly Rate", "0", szHourly, sizeof(szHourly));
     SetDlgItemTextA(hDlg, IDC_RATE, szHourly);
 
     SetDlgItemTextA(hDlg, IDC_CHARGE, "$0.00");
@@ -279,10 +270,10 @@ void vReadSettings(HWND hDlg)
     bAutoStop = (int)GetPrivateProfileIntA(SEC_DEFAULT, "AutoStop", 0, lpsIniFile());
     CheckDlgButton(hDlg, IDC_AUTOSTOP, bAutoStop ? BST_CHECKED : BST_UNCHECKED);
 
-    vReadText("Stop Value", "0", szStop, sizeof(szStop));
+    dwReadText("Stop Value", "0", szStop, sizeof(szStop));
     SetDlgItemTextA(hDlg, IDC_STOPVAL, szStop);
 
-    vReadText("Service", "Kalv", szService, sizeof(szService));
+    dwReadText("Service", "Kalv", szService, sizeof(szService));
     bSectionRead = FALSE;
 }
 
