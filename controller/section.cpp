@@ -8,19 +8,11 @@ BOOL bIsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-static char cFolded(char c)
-{
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
-}
-
 /* Whether the n characters at lpsName are lpsKey, capitals aside. */
 static BOOL bIsKey(LPCSTR lpsName, size_t n, LPCSTR lpsKey)
 {
-    size_t i = 0;
-    for (; i < n && lpsKey[i]; i++)
-        if (cFolded(lpsName[i]) != cFolded(lpsKey[i]))
-            return FALSE;
-    return i == n && !lpsKey[i];
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE | SORT_STRINGSORT,
+                          lpsName, (int)n, lpsKey, -1) == CSTR_EQUAL;
 }
 
 int iSectionValue(LPCSTR lpsBlock, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)

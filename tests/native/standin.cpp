@@ -262,6 +262,16 @@ LPSTR lstrcpynA(LPSTR lpsTo, LPCSTR lpsFrom, int cch)
 }
 
 int lstrlenA(LPCSTR lps) { return lps ? (int)strlen(lps) : 0; }
+
+/* The invariant locale's order, for the ASCII texts the harnesses give;
+ * a count of -1 means up to the terminator. */
+int CompareStringA(DWORD, DWORD dwFlags, LPCSTR lpsA, int cchA, LPCSTR lpsB, int cchB)
+{
+    std::string a(lpsA, cchA < 0 ? strlen(lpsA) : (size_t)cchA);
+    std::string b(lpsB, cchB < 0 ? strlen(lpsB) : (size_t)cchB);
+    int i = (dwFlags & NORM_IGNORECASE) ? strcasecmp(a.c_str(), b.c_str()) : strcmp(a.c_str(), b.c_str());
+    return i < 0 ? CSTR_LESS_THAN : i > 0 ? CSTR_GREATER_THAN : CSTR_EQUAL;
+}
 int lstrcmpiA(LPCSTR a, LPCSTR b) { return strcasecmp(a, b); }
 DWORD GetLastError(void) { return dwLastError; }
 

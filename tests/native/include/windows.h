@@ -166,6 +166,13 @@ int _vsnprintf(char *lps, size_t cch, const char *lpsFormat, va_list args);
 /* Kernel */
 LPSTR lstrcpynA(LPSTR lpsTo, LPCSTR lpsFrom, int cch);
 int lstrlenA(LPCSTR lps);
+#define LOCALE_INVARIANT 0x007f
+#define NORM_IGNORECASE 0x00000001
+#define SORT_STRINGSORT 0x00001000
+#define CSTR_LESS_THAN 1
+#define CSTR_EQUAL 2
+#define CSTR_GREATER_THAN 3
+int CompareStringA(DWORD dwLocale, DWORD dwFlags, LPCSTR lpsA, int cchA, LPCSTR lpsB, int cchB);
 int lstrcmpiA(LPCSTR a, LPCSTR b);
 DWORD GetLastError(void);
 void SetLastError(DWORD dw);
