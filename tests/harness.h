@@ -29,7 +29,8 @@ void PumpFor(DWORD ms);
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000, DWORD idleMs = 5);
 
 // "127.0.0.N" with N offset by KX_NET_BASE, so that test runs on one machine
-// in different build folders never share an address.
+// in different build folders never share an address, and by 40 more in the
+// 64-bit build, so that the two builds' tests never do either (N < 40).
 std::string LoopAddr(int n);
 
 std::string ReadWholeFile(const std::string &path);

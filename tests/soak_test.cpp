@@ -7,7 +7,7 @@
 // Each step waits on Wine's socket round trips far more than it works, so
 // the test command runs its share of steps as two processes side by side:
 // KX_SOAK_SHARD (0 or 1) gives each its own addresses and its own draw of
-// run lengths.
+// run lengths; the 64-bit build's addresses differ from the 32-bit build's.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -127,9 +127,17 @@ TEST(Soak, ProbingGoesOnThroughEveryKindOfServerWithoutLeaks)
     int launched[3] = {}, stoppedEarly = 0, lostResets = 0, stalls = 0, idleSteps = 0;
     int sent = 0, received = 0, expectReceived = 0;
 
-    WritePrivateProfileStringA("Default", "Interval", "20", "KALVEX.INI");
-    WritePrivateProfileStringA("Default", "GoMin", "9999", "KALVEX.INI");
-    WritePrivateProfileStringA("Default", "Alarm", "0", "KALVEX.INI");
+    // The other half, and the other build's soak, run beside this one: each
+    // keeps its settings in a per-user file in its own folder, which the
+    // program prefers to the shared Windows folder's.
+    char szDir[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof(szDir), szDir);
+    SetEnvironmentVariableA("APPDATA", szDir);
+    CreateDirectoryA((std::string(szDir) + "\\Kalvex32").c_str(), NULL);
+    const std::string ini = UserIniPath();
+    WritePrivateProfileStringA("Default", "Interval", "20", ini.c_str());
+    WritePrivateProfileStringA("Default", "GoMin", "9999", ini.c_str());
+    WritePrivateProfileStringA("Default", "Alarm", "0", ini.c_str());
     HWND h = CreateDialogParamA(GetModuleHandleA(NULL), KX_DIALOG, NULL, Pinger, 0);
     ASSERT_TRUE(h);
     PumpFor(50);
