@@ -1,6 +1,6 @@
 /* What every part of Kalvex32 shares: the platform headers, the two socket
- * notification messages and the globals that more than one file touches.
- * Each global is defined in the file named beside it. */
+ * notification messages, the globals that more than one file touches and
+ * the program's icon.  Each is defined in the file named beside it. */
 #ifndef KALVEX_H
 #define KALVEX_H
 
@@ -15,11 +15,15 @@
 #define KX_MUTEX_NAME       "Local\\Kalvex32.Running"
 
 extern HWND ghDlg;                  /* controller/pinger.cpp */
-extern HINSTANCE hThisInst;         /* app/winmain.cpp */
 extern HICON hIcon;                 /* app/winmain.cpp */
 extern WSADATA WSAData;             /* app/winmain.cpp */
 
 extern char szDest[512];            /* controller/pinger.cpp */
 extern char szTime[20];             /* controller/meter.cpp */
+extern char szMyIP[40];             /* probe/connect.cpp */
+
+/* The program's icon at the size the system draws small icons (title bar)
+ * or large ones (taskbar, Alt+Tab), so that no picture is shrunk. */
+HICON hLoadKalvexIcon(HINSTANCE hInst, BOOL bSmall);   /* app/icon.cpp */
 
 #endif

@@ -1,5 +1,5 @@
 #include "seams.h"
-#include "../controls/helpview.h"
+#include "helpview.h"
 
 DWORD (WINAPI *pfnGetTickCount)(void) = GetTickCount;
 BOOL (WINAPI *pfnSetSystemTime)(const SYSTEMTIME *) = SetSystemTime;

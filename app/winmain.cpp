@@ -8,10 +8,10 @@
 #include "../controls/controls.h"
 #include "../controller/pinger.h"
 
-HINSTANCE hThisInst;    /* set by WinMain, read when the dialog is loaded */
+static HINSTANCE hThisInst; /* set by WinMain, read when the dialog is loaded */
 HICON hIcon;            /* loaded by WinMain, destroyed by Exit */
 WSADATA WSAData;        /* filled by the sockets start-up */
-HWND oldhwnd;           /* WinMain's find: the dialog of an instance already running */
+static HWND oldhwnd;    /* WinMain's find: the dialog of an instance already running */
 static HANDLE hRunning; /* WinMain's hold on the one-copy mutex, for the whole run */
 
 /* How long a second copy waits for the first copy's dialog to appear. */
@@ -66,9 +66,21 @@ static void vLetGoOfMutex(void)
     hRunning = NULL;
 }
 
+/* A second start means "show me Kalvex32": the running copy comes to the
+ * front, restored when it was minimized.  Windows lets the process the
+ * user has just started take the foreground, not the running copy, so it
+ * is this copy that puts the running one there before it ends. */
+static void vBringToFront(HWND hWnd)
+{
+    if (IsIconic(hWnd))
+        ShowWindow(hWnd, SW_RESTORE);
+    SetForegroundWindow(hWnd);
+}
+
 /* Two copies started at the same moment would both look for the other's
  * dialog before either has one; the mutex decides at once which is first.
- * The second waits for the first copy's dialog, so that it can restore it. */
+ * The second waits for the first copy's dialog, so that it can bring it
+ * to the front. */
 static BOOL bAnotherCopyRuns(void)
 {
     hRunning = CreateMutexA(NULL, FALSE, KX_MUTEX_NAME);
@@ -82,8 +94,8 @@ static BOOL bAnotherCopyRuns(void)
             break;
         Sleep(KX_WAIT_STEP_MS);
     }
-    if (oldhwnd && IsIconic(oldhwnd))
-        ShowWindow(oldhwnd, SW_RESTORE);
+    if (oldhwnd)
+        vBringToFront(oldhwnd);
     vLetGoOfMutex();
     return TRUE;
 }

@@ -15,7 +15,7 @@
 /* The clock: set at the first timer step of the first Start, never reset. */
 char szTime[20];
 DWORD FirstTickCount, CurrentTickCount, tickcounter;
-int ihours, iminutes, iseconds;
+static int ihours, iminutes, iseconds;
 
 /* The charge: the rate is taken at each Start, the amount at every step. */
 float fHourly, fRatePerSecond, fCharge;

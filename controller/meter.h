@@ -9,7 +9,6 @@
 #define KX_CHARGE_LEN 48
 
 extern DWORD FirstTickCount, CurrentTickCount, tickcounter;
-extern int ihours, iminutes, iseconds;
 extern float fHourly, fRatePerSecond, fCharge;
 extern char szCharge[KX_CHARGE_LEN];
 extern int iErrorCount, iErrMax, iGoMin, iAlarmVal, iStopVal, bAutoStop;

@@ -6,7 +6,6 @@
 #include "../app/format.h"
 #include "../app/results.h"
 #include "../app/seams.h"
-#include "../controls/controls.h"
 #include "../probe/connect.h"
 #include "../probe/services.h"
 #include "../timesvc/timesvc.h"
@@ -23,7 +22,7 @@ char szDest[512];           /* host text of the probe being started; work buffer
 UINT_PTR iTimer;            /* the one-second timer; never cleared, so Stop beeps after any Start */
 int iTimeVal;               /* probe interval in seconds, at least 20 once Start has run */
 DWORD Inter, NextTickCount; /* the schedule: it survives Stop, so a quick restart keeps the pace */
-const int randtbl[11] = { 0, 1, 13, 3, 1, 5, 0, 15, 1, 10, 4 };
+static const int randtbl[11] = { 0, 1, 13, 3, 1, 5, 0, 15, 1, 10, 4 };
 int rIndex, adding = 1;     /* where the jitter table stands and which way it pushes next */
 static RECT aRt;            /* the dialog's rectangle while it is being centred */
 static HICON hIconBig;      /* the dialog's large icon: loaded when it opens, destroyed by Exit */

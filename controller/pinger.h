@@ -7,7 +7,6 @@
 extern UINT_PTR iTimer;
 extern int iTimeVal;
 extern DWORD Inter, NextTickCount;
-extern const int randtbl[11];
 extern int rIndex, adding;
 
 extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -20,10 +20,6 @@ enum { SHD_FONT, SHD_SLOTS };
 #define ST_SPACE        0x04    /* the Space bar is held down on us */
 #define ST_CHECKED      0x08    /* check boxes only */
 
-#define FACE_OFFSET_NORMAL  KX_FACE_NORMAL
-#define FACE_OFFSET_PRESSED KX_FACE_PRESSED
-#define FACE_OFFSET_FOCUSED KX_FACE_FOCUSED
-
 /* A face slot whose face has not been asked for yet */
 #define FACE_NOT_LOADED     ((LONG_PTR)-1)
 
@@ -198,7 +194,7 @@ static HBITMAP hLoadFace(HINSTANCE hInst, int iId)
  * program has none. */
 static HBITMAP hFaceOf(HWND hWnd, int iFace)
 {
-    static const int aiOffset[] = {FACE_OFFSET_NORMAL, FACE_OFFSET_PRESSED, FACE_OFFSET_FOCUSED};
+    static const int aiOffset[] = {KX_FACE_NORMAL, KX_FACE_PRESSED, KX_FACE_FOCUSED};
     LONG_PTR lFace = lSlot(hWnd, iFace);
     if (lFace == FACE_NOT_LOADED) {
         lFace = (LONG_PTR)hLoadFace((HINSTANCE)GetWindowLongPtrA(hWnd, GWLP_HINSTANCE),
@@ -206,12 +202,6 @@ static HBITMAP hFaceOf(HWND hWnd, int iFace)
         vSetSlot(hWnd, iFace, lFace);
     }
     return (HBITMAP)lFace;
-}
-
-HICON hLoadKalvexIcon(HINSTANCE hInst, BOOL bSmall)
-{
-    return (HICON)LoadImageA(hInst, KX_ICON, IMAGE_ICON, GetSystemMetrics(bSmall ? SM_CXSMICON : SM_CXICON),
-                             GetSystemMetrics(bSmall ? SM_CYSMICON : SM_CYICON), 0);
 }
 
 /* Draws the normal face with its picture and label etched in gray, the way
@@ -356,7 +346,7 @@ static LRESULT CALLBACK BitmapButtonProc(HWND hWnd, UINT msg, WPARAM wParam, LPA
     case WM_CREATE: {
         const CREATESTRUCTA *pcs = (const CREATESTRUCTA *)lParam;
         int iId = (int)(INT_PTR)pcs->hMenu;
-        vSetSlot(hWnd, BTN_NORMAL, (LONG_PTR)hLoadFace(pcs->hInstance, iId + FACE_OFFSET_NORMAL));
+        vSetSlot(hWnd, BTN_NORMAL, (LONG_PTR)hLoadFace(pcs->hInstance, iId + KX_FACE_NORMAL));
         vSetSlot(hWnd, BTN_PRESSED, FACE_NOT_LOADED);
         vSetSlot(hWnd, BTN_FOCUSED, FACE_NOT_LOADED);
         return 0;

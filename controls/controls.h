@@ -24,8 +24,4 @@
  * instance find them.  A second call changes nothing. */
 void vRegisterControls(HINSTANCE hInst);
 
-/* The program's icon at the size the system draws small icons (title bar)
- * or large ones (taskbar, Alt+Tab), so that no picture is shrunk. */
-HICON hLoadKalvexIcon(HINSTANCE hInst, BOOL bSmall);
-
 #endif

@@ -19,7 +19,7 @@ HANDLE hWGHBN;                      /* pending lookup; 0 for a dotted host */
 char sGetHostBuff[MAXGETHOSTSTRUCT];
 char szMyIP[40];                    /* "Unknown" until the first connection */
 char szCaption[80];
-int iSize;
+static int iSize;
 int iProbeStage;                    /* KX_PROBE_IDLE until a probe starts */
 
 /* SO_DONTLINGER wants the on/off half cleared: close at once, without

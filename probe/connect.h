@@ -10,9 +10,7 @@ extern char szDestStr[80];
 extern u_long ulinet;
 extern HANDLE hWGHBN;
 extern char sGetHostBuff[MAXGETHOSTSTRUCT];
-extern char szMyIP[40];
 extern char szCaption[80];
-extern int iSize;
 
 /* How far the probe in flight has come: each stage waits for one kind of
  * notification, and every other kind is stale. */

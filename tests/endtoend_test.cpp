@@ -3,8 +3,11 @@
 // addresses only.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "driver.h"
 #include "harness.h"
+#include "../app/helpview.h"
 
 static void ExitThroughButton(HWND hDlg)
 {
@@ -250,4 +253,116 @@ TEST(EndToEnd, CommandLineAndShowStateHaveNoEffect)
     EXPECT_FALSE(FileExists(work.File("KALVEX.INI")));
     EXPECT_FALSE(FileExists(work.File("kalvex.err")));
     EXPECT_FALSE(FileExists(IniPath()));
+}
+
+TEST(EndToEnd, SecondStartBringsACoveredFirstToTheFront)
+{
+    Child first(KalvexExe());
+    HWND hDlg = first.WaitDialog();
+    ASSERT_TRUE(hDlg != NULL);
+    RECT rc;
+    GetWindowRect(hDlg, &rc);
+    HWND hCover = CreateWindowA("STATIC", "cover", WS_POPUP | WS_VISIBLE, rc.left, rc.top,
+                                rc.right - rc.left, rc.bottom - rc.top, NULL, NULL, NULL, NULL);
+    SetForegroundWindow(hCover);
+    ASSERT_EQ(hCover, GetForegroundWindow());
+    {
+        Child second(KalvexExe());
+        EXPECT_EQ(0, second.ExitCode());
+    }
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == hDlg; }, 3000));
+    DestroyWindow(hCover);
+    ExitThroughButton(hDlg);
+    EXPECT_EQ(0, first.ExitCode());
+}
+
+// The program and its help copied into a folder whose name the ANSI code
+// page cannot spell, and started in a folder below it, named so too.
+struct ForeignFolders {
+    std::wstring dir, work;
+    PROCESS_INFORMATION pi = {};
+    ForeignFolders(const wchar_t *name, const wchar_t *workName)
+    {
+        wchar_t cwd[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, cwd);
+        dir = std::wstring(cwd) + L"\\" + name;
+        work = dir + L"\\" + workName;
+        CreateDirectoryW(dir.c_str(), NULL);
+        CreateDirectoryW(work.c_str(), NULL);
+        std::string exe = KalvexExe(), from = exe.substr(0, exe.rfind('\\') + 1);
+        std::wstring wfrom(from.begin(), from.end());
+        for (const wchar_t *f : {L"Kalvex32.exe", L"KALVEX.HLP"})
+            CopyFileW((wfrom + f).c_str(), (dir + L"\\" + f).c_str(), FALSE);
+    }
+    ~ForeignFolders()
+    {
+        if (pi.hProcess) {
+            TerminateProcess(pi.hProcess, 99);
+            WaitForSingleObject(pi.hProcess, 5000);
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+        DeleteFileW((work + L"\\kalvex.err").c_str());
+        RemoveDirectoryW(work.c_str());
+        DeleteFileW((dir + L"\\Kalvex32.exe").c_str());
+        DeleteFileW((dir + L"\\KALVEX.HLP").c_str());
+        RemoveDirectoryW(dir.c_str());
+    }
+    HWND Start()
+    {
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        std::wstring exe = dir + L"\\Kalvex32.exe";
+        if (!CreateProcessW(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, work.c_str(), &si, &pi))
+            return NULL;
+        std::vector<HWND> v;
+        WaitFor([&] { v = KalvexDialogs(pi.dwProcessId); return !v.empty() && IsWindowVisible(v[0]); });
+        return v.empty() ? NULL : v[0];
+    }
+    std::string Log() const
+    {
+        std::string s;
+        FILE *f = _wfopen((work + L"\\kalvex.err").c_str(), L"rb");
+        if (!f)
+            return s;
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof(buf), f)) > 0;)
+            s.append(buf, n);
+        fclose(f);
+        return s;
+    }
+};
+
+static BOOL CALLBACK FindHelp(HWND hWnd, LPARAM lParam)
+{
+    char cls[32] = "";
+    GetClassNameA(hWnd, cls, sizeof(cls));
+    if (lstrcmpA(cls, "KalvexHelp") == 0)
+        *(HWND *)lParam = hWnd;
+    return TRUE;
+}
+
+// Help is found beside the program (not in the current folder), and the
+// log is written in the current folder, whatever script they are named in.
+TEST(EndToEnd, FoldersNamedOutsideTheCodePage)
+{
+    WriteSettings({{"Host", LoopAddr(4)}, {"Service", "Kalv"}, {"AutoStart", "1"}});
+    ForeignFolders folder(L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b", L"\u0141ukasz");
+    HWND hDlg = folder.Start();
+    ASSERT_TRUE(hDlg != NULL);
+    std::string log;
+    EXPECT_TRUE(WaitFor([&] {
+        log = folder.Log();
+        return log.find("Couldn't connect socket.") != std::string::npos;
+    })) << "Results: " << ItemText(hDlg, IDC_RESULTS);
+
+    PostMessageA(hDlg, WM_COMMAND, IDC_HELPBTN, 0);
+    HWND hHelp = NULL;
+    ASSERT_TRUE(WaitFor([&] { EnumWindows(FindHelp, (LPARAM)&hHelp); return hHelp != NULL; }));
+    std::string text;
+    EXPECT_TRUE(WaitFor([&] { text = ItemText(hHelp, IDC_HELP_TEXT); return !text.empty(); }));
+    EXPECT_EQ(0u, text.find("Kalvex32 Help\r\n=")) << text.substr(0, 300);
+
+    ExitThroughButton(hDlg);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(folder.pi.hProcess, 10000));
 }

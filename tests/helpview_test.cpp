@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "harness.h"
-#include "../controls/helpview.h"
+#include "../app/helpview.h"
 
 namespace {
 

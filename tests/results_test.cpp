@@ -1,5 +1,5 @@
 // The output path: the Results field, the error log "kalvex.err" in the
-// current folder, and the posted Stop.
+// current folder or the user's own, and the posted Stop.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -70,20 +70,37 @@ TEST(Results, OverlongTextIsCutTo255Characters)
     EXPECT_EQ(Record(caption, text.substr(0, 255), std::string(39, '9')), LogText());
 }
 
-TEST(Results, UnwritableLogIsDroppedSilently)
+// A folder in the log's place cannot be opened or created as a file, even
+// for root under Wine, where read-only folders stay writable.  The records
+// go to the user's own folder, made for them; with no such folder they are
+// dropped, and the display goes on all the same.
+TEST(Results, UnwritableLogGoesToTheUsersFolder)
 {
-    // A folder in the log's place cannot be opened or created as a file,
-    // even for root under Wine, where read-only folders stay writable.
     ASSERT_TRUE(CreateDirectoryA(KX_LOGFILE, NULL));
+    char cwd[MAX_PATH], appData[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof(cwd), cwd);
+    GetEnvironmentVariableA("APPDATA", appData, sizeof(appData));
+    const std::string user = std::string(cwd) + "\\roaming", log = user + "\\Kalvex32\\" KX_LOGFILE;
+    ASSERT_TRUE(CreateDirectoryA(user.c_str(), NULL));
+    SetEnvironmentVariableA("APPDATA", user.c_str());
+
     TestWindow w;
+    vWriteResults("first", 1);
+    vWriteResults("second", 1);
+    EXPECT_EQ("second", w.Results());
+    EXPECT_EQ(Record(KX_TITLE, "first") + Record(KX_TITLE, "second"), ReadWholeFile(log));
+
+    SetEnvironmentVariableA("APPDATA", NULL);
     vWriteResults("lost record", 1);
     EXPECT_EQ("lost record", w.Results());
+    EXPECT_EQ(Record(KX_TITLE, "first") + Record(KX_TITLE, "second"), ReadWholeFile(log));
     DWORD attrs = GetFileAttributesA(KX_LOGFILE);
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attrs);
-    EXPECT_TRUE(attrs & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY));
 
-    vWriteResults("display still follows", 1);
-    EXPECT_EQ("display still follows", w.Results());
+    SetEnvironmentVariableA("APPDATA", appData);
+    DeleteFileA(log.c_str());
+    RemoveDirectoryA((user + "\\Kalvex32").c_str());
+    RemoveDirectoryA(user.c_str());
     RemoveDirectoryA(KX_LOGFILE);
 }
 

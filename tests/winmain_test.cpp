@@ -126,29 +126,17 @@ int RunWinMain(const char *args = "", int show = SW_SHOWDEFAULT)
     return WinMain(GetModuleHandleA(NULL), NULL, line, show);
 }
 
-// A window that looks to start-up like a dialog of some program, logging
-// what is done to it.
+// A window that looks to start-up like a dialog of some program.
 struct Lookalike {
     HWND hWnd;
-    static std::vector<UINT> touched;
     Lookalike(const char *cls, const char *caption, bool minimized)
     {
         hWnd = CreateWindowA(cls, caption, WS_OVERLAPPEDWINDOW, 40, 50, 300, 200, NULL, NULL,
                              GetModuleHandleA(NULL), NULL);
         ShowWindow(hWnd, minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
-        SetPropA(hWnd, "old", (HANDLE)GetWindowLongPtrA(hWnd, GWLP_WNDPROC));
-        SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)Spy);
     }
     ~Lookalike() { DestroyWindow(hWnd); }
-    static LRESULT CALLBACK Spy(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        if (msg == WM_WINDOWPOSCHANGING || msg == WM_SHOWWINDOW || msg == WM_ACTIVATE ||
-            msg == WM_SYSCOMMAND)
-            touched.push_back(msg);
-        return CallWindowProcA((WNDPROC)GetPropA(h, "old"), h, msg, wParam, lParam);
-    }
 };
-std::vector<UINT> Lookalike::touched;
 
 }  // namespace
 
@@ -211,7 +199,7 @@ TEST(WinMain, StartsSocketsOpensTheDialogAndIgnoresItsArguments)
     EXPECT_FALSE(FileExists(IniPath()));    // no automatic start, so nothing saved
 }
 
-TEST(WinMain, RunningInstanceIsRestoredAndNothingElseStarts)
+TEST(WinMain, RunningInstanceComesToTheFrontAndNothingElseStarts)
 {
     pfnWSAStartup = FakeStartup;
     Hook hook;
@@ -224,18 +212,21 @@ TEST(WinMain, RunningInstanceIsRestoredAndNothingElseStarts)
         ASSERT_TRUE(IsIconic(running.hWnd));
         EXPECT_EQ(0, RunWinMain());
         EXPECT_FALSE(IsIconic(running.hWnd)) << caption;
+        EXPECT_EQ(running.hWnd, GetForegroundWindow()) << caption;
     }
     EXPECT_EQ(0, iStartups);
 
-    // Found in plain view: left as it is.
+    // Found under another window: brought to the front where it is.
     Lookalike running("BorDlg_Gray", KX_TITLE, false);
+    Lookalike cover("STATIC", "cover", false);
+    SetForegroundWindow(cover.hWnd);
+    ASSERT_EQ(cover.hWnd, GetForegroundWindow());
     RECT before, after;
     GetWindowRect(running.hWnd, &before);
-    Lookalike::touched.clear();
     EXPECT_EQ(0, RunWinMain());
     GetWindowRect(running.hWnd, &after);
     EXPECT_TRUE(EqualRect(&before, &after));
-    EXPECT_TRUE(Lookalike::touched.empty());
+    EXPECT_EQ(running.hWnd, GetForegroundWindow());
     EXPECT_EQ(0, iStartups);
 
     // No start opened a window: all there was were the look-alikes.

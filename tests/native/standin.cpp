@@ -14,7 +14,7 @@
 #include <sanitizer/asan_interface.h>
 
 #include "../../controller/pinger.h"
-#include "../../controls/helpview.h"
+#include "../../app/helpview.h"
 
 namespace fake {
 std::map<int, std::string> items;
@@ -263,6 +263,20 @@ LPSTR lstrcpynA(LPSTR lpsTo, LPCSTR lpsFrom, int cch)
 
 int lstrlenA(LPCSTR lps) { return lps ? (int)strlen(lps) : 0; }
 
+LPWSTR lstrcpynW(LPWSTR lpwsTo, LPCWSTR lpwsFrom, int cch)
+{
+    vClaim(lpwsTo, cch * sizeof(WCHAR), "lstrcpynW");
+    if (cch <= 0)
+        return lpwsTo;
+    int i = 0;
+    for (; i < cch - 1 && lpwsFrom[i]; ++i)
+        lpwsTo[i] = lpwsFrom[i];
+    lpwsTo[i] = L'\0';
+    return lpwsTo;
+}
+
+int lstrlenW(LPCWSTR lpws) { return lpws ? (int)wcslen(lpws) : 0; }
+
 /* The invariant locale's order, for the ASCII texts the harnesses give;
  * a count of -1 means up to the terminator. */
 int CompareStringA(DWORD, DWORD dwFlags, LPCSTR lpsA, int cchA, LPCSTR lpsB, int cchB)
@@ -347,6 +361,14 @@ DWORD GetEnvironmentVariableA(LPCSTR lpsName, LPSTR lpsBuf, DWORD nSize)
     if (strlen(lps) >= nSize)
         return (DWORD)strlen(lps) + 1;
     return (DWORD)iCopyText(lpsBuf, (int)nSize, lps);
+}
+
+/* No variable is there for a wide name: the rules never need one. */
+DWORD GetEnvironmentVariableW(LPCWSTR, LPWSTR lpwsBuf, DWORD nSize)
+{
+    vClaim(lpwsBuf, nSize * sizeof(WCHAR), "GetEnvironmentVariableW");
+    dwLastError = ERROR_ENVVAR_NOT_FOUND;
+    return 0;
 }
 
 /* A value as the profile calls hand out one key: without the blanks round
@@ -442,19 +464,21 @@ DWORD GetFileAttributesA(LPCSTR lpsName)
 BOOL CreateDirectoryA(LPCSTR, void *) { return TRUE; }
 BOOL CopyFileA(LPCSTR, LPCSTR, BOOL) { return TRUE; }
 
-#define KX_LOG_HANDLE 7
+/* The error log, the one file the rules open by a wide name: what is
+ * written to it is kept in fake::log. */
+#define KX_LOG_HANDLE ((HANDLE)7)
 
-HFILE _lopen(LPCSTR, int) { return KX_LOG_HANDLE; }
-HFILE _lcreat(LPCSTR, int) { return KX_LOG_HANDLE; }
-LONG _llseek(HFILE, LONG, int) { return (LONG)fake::log.size(); }
+HANDLE CreateFileW(LPCWSTR, DWORD, DWORD, void *, DWORD, DWORD, HANDLE) { return KX_LOG_HANDLE; }
+BOOL CreateDirectoryW(LPCWSTR, void *) { return TRUE; }
+DWORD SetFilePointer(HANDLE, LONG, LONG *, DWORD) { return (DWORD)fake::log.size(); }
 
-UINT _lwrite(HFILE, LPCSTR lps, UINT cb)
+BOOL WriteFile(HANDLE h, const void *pBuf, DWORD cb, DWORD *pcbWritten, void *)
 {
-    fake::log.append(lps, cb);
-    return cb;
+    if (h == KX_LOG_HANDLE)
+        fake::log.append((const char *)pBuf, cb);
+    *pcbWritten = cb;
+    return TRUE;
 }
-
-HFILE _lclose(HFILE) { return 0; }
 
 /* ---- sockets: one socket, no network ---- */
 

@@ -26,7 +26,9 @@ typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef uint32_t DWORD;
 typedef uint16_t WORD;
-typedef uint16_t WCHAR;
+/* Wide enough for every character; wide literals of the program's own
+ * compile here as they do for Windows. */
+typedef wchar_t WCHAR;
 typedef unsigned char BYTE;
 typedef char CHAR;
 typedef int64_t LONGLONG;
@@ -35,12 +37,13 @@ typedef intptr_t INT_PTR, LONG_PTR, LPARAM, LRESULT;
 typedef uintptr_t UINT_PTR, ULONG_PTR, WPARAM;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
+typedef WCHAR *LPWSTR;
+typedef const WCHAR *LPCWSTR;
 typedef void *LPVOID;
 typedef void *HANDLE;
 typedef struct KX_HWND *HWND;
 typedef struct KX_HINSTANCE *HINSTANCE;
 typedef struct KX_HICON *HICON;
-typedef int HFILE;
 
 #define TRUE 1
 #define FALSE 0
@@ -67,10 +70,6 @@ typedef uintptr_t DWORD_PTR_KX;
 #define BST_CHECKED 1
 #define MB_OK 0
 
-#define HFILE_ERROR ((HFILE)-1)
-#define OF_READ 0
-#define OF_WRITE 1
-#define OF_READWRITE 2
 #define FILE_BEGIN 0
 #define FILE_END 2
 #define GENERIC_READ 0x80000000U
@@ -198,10 +197,13 @@ BOOL DeleteFileA(LPCSTR lpsName);
 DWORD GetFileAttributesA(LPCSTR lpsName);
 BOOL CreateDirectoryA(LPCSTR lpsName, void *pSecurity);
 BOOL CopyFileA(LPCSTR lpsFrom, LPCSTR lpsTo, BOOL bFailIfExists);
-HFILE _lopen(LPCSTR lpsName, int iMode);
-HFILE _lcreat(LPCSTR lpsName, int iAttribute);
-LONG _llseek(HFILE h, LONG lOffset, int iOrigin);
-UINT _lwrite(HFILE h, LPCSTR lps, UINT cb);
-HFILE _lclose(HFILE h);
+DWORD GetEnvironmentVariableW(LPCWSTR lpwsName, LPWSTR lpwsBuf, DWORD nSize);
+int lstrlenW(LPCWSTR lpws);
+LPWSTR lstrcpynW(LPWSTR lpwsTo, LPCWSTR lpwsFrom, int cch);
+HANDLE CreateFileW(LPCWSTR lpwsName, DWORD dwAccess, DWORD dwShare, void *pSecurity,
+                   DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate);
+BOOL CreateDirectoryW(LPCWSTR lpwsName, void *pSecurity);
+DWORD SetFilePointer(HANDLE h, LONG lDistance, LONG *plHigh, DWORD dwMethod);
+BOOL WriteFile(HANDLE h, const void *pBuf, DWORD cb, DWORD *pcbWritten, void *pOverlapped);
 
 #endif

@@ -4,8 +4,8 @@
  * file shows at the next Help. */
 #include "helpview.h"
 
-#include "controls.h"
-#include "../app/format.h"
+#include "format.h"
+#include "paths.h"
 
 #define HELP_CLASS          "KalvexHelp"
 #define HELP_TITLE          "Kalvex32 Help"
@@ -18,62 +18,50 @@ static char szHelpText[HELP_TEXT_SIZE];     /* owned here: the text the window s
 static int aiTopicPos[HELP_TOPICS_MAX];     /* owned here: where each topic's heading starts */
 static int iTopicCount;                     /* owned here: entries used in aiTopicPos */
 
-static BOOL bIsFile(LPCSTR lpszPath)
+static BOOL bIsFile(LPCWSTR lpwsPath)
 {
-    DWORD dwAttr = GetFileAttributesA(lpszPath);
+    DWORD dwAttr = GetFileAttributesW(lpwsPath);
     return dwAttr != INVALID_FILE_ATTRIBUTES && !(dwAttr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-/* The folder of the running program, with its trailing backslash. */
-static BOOL bProgramFolder(char *pszDir, DWORD cchDir)
+/* The running program's path into wszPath; returns the length of its
+ * folder (the place of the last backslash), or 0 when it is not known. */
+static int iProgramFolder(WCHAR wszPath[MAX_PATH])
 {
-    DWORD n = GetModuleFileNameA(NULL, pszDir, cchDir);
-    if (n == 0 || n >= cchDir)
-        return FALSE;
-    char *pSlash = NULL;
-    for (char *p = pszDir; *p; p++)
-        if (*p == '\\' || *p == '/')
-            pSlash = p;
-    if (!pSlash)
-        return FALSE;
-    pSlash[1] = '\0';
-    return TRUE;
+    DWORD n = GetModuleFileNameW(NULL, wszPath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return 0;
+    while (n > 0 && wszPath[n - 1] != L'\\' && wszPath[n - 1] != L'/')
+        --n;
+    return n > 0 ? (int)n - 1 : 0;
 }
 
 /* Beside the program first, since a shortcut may start it in any folder;
- * then the current folder.  A name with a path is taken as it is. */
-static BOOL bFindHelpFile(LPCSTR lpszHelp, char *pszPath, int cchPath)
+ * then the current folder.  A name with a path is taken as it is.  The
+ * folders are asked for and searched by their wide names, so that a folder
+ * named in any script is found. */
+static BOOL bFindHelpFile(LPCSTR lpszHelp, WCHAR wszPath[MAX_PATH])
 {
-    BOOL bHasPath = FALSE;
-    for (LPCSTR p = lpszHelp; *p; p++)
-        if (*p == '\\' || *p == '/' || *p == ':')
-            bHasPath = TRUE;
-    if (bHasPath) {
-        if (lstrlenA(lpszHelp) >= cchPath)
-            return FALSE;
-        lstrcpynA(pszPath, lpszHelp, cchPath);
-        return bIsFile(pszPath);
-    }
-    char szDir[MAX_PATH];
-    int n;
-    if (bProgramFolder(szDir, sizeof(szDir))) {
-        n = iFormat(pszPath, cchPath, "%s%s", szDir, lpszHelp);
-        if (n > 0 && n < cchPath && bIsFile(pszPath))
-            return TRUE;
-    }
-    DWORD cch = GetCurrentDirectoryA(sizeof(szDir), szDir);
-    if (cch == 0 || cch >= sizeof(szDir))
+    WCHAR wszName[MAX_PATH], wszDir[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, lpszHelp, -1, wszName, MAX_PATH))
         return FALSE;
-    n = iFormat(pszPath, cchPath, "%s%s%s", szDir,
-                szDir[cch - 1] == '\\' ? "" : "\\", lpszHelp);
-    return n > 0 && n < cchPath && bIsFile(pszPath);
+    for (LPCSTR p = lpszHelp; *p; p++)
+        if (*p == '\\' || *p == '/' || *p == ':') {
+            lstrcpynW(wszPath, wszName, MAX_PATH);
+            return bIsFile(wszPath);
+        }
+    int n = iProgramFolder(wszDir);
+    if (n > 0 && bJoinPath(wszPath, wszDir, n, wszName) && bIsFile(wszPath))
+        return TRUE;
+    DWORD cch = GetCurrentDirectoryW(MAX_PATH, wszDir);
+    return cch < MAX_PATH && bJoinPath(wszPath, wszDir, (int)cch, wszName) && bIsFile(wszPath);
 }
 
 /* Reads the file into szHelpText with CR LF line ends, the only line break
  * an edit control shows.  A file too long for the buffer is cut. */
-static BOOL bLoadHelpText(LPCSTR lpszPath)
+static BOOL bLoadHelpText(LPCWSTR lpwsPath)
 {
-    HANDLE hFile = CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+    HANDLE hFile = CreateFileW(lpwsPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         return FALSE;
@@ -104,14 +92,25 @@ static BOOL bLoadHelpText(LPCSTR lpszPath)
     return TRUE;
 }
 
+/* The first cch characters of a folder's wide name, in the text's own code
+ * page: a character it lacks shows as "?". */
+static void vFolderText(LPCWSTR lpwsFolder, int cch, char szText[MAX_PATH])
+{
+    int n = cch > 0 ? WideCharToMultiByte(CP_ACP, 0, lpwsFolder, cch, szText, MAX_PATH - 1, NULL, NULL) : 0;
+    if (n > 0)
+        szText[n] = '\0';
+    else
+        lstrcpynA(szText, "(unknown)", MAX_PATH);
+}
+
 static void vNotFoundText(LPCSTR lpszHelp)
 {
     char szDir[MAX_PATH], szCur[MAX_PATH];
-    if (!bProgramFolder(szDir, sizeof(szDir)))
-        lstrcpynA(szDir, "(unknown)", sizeof(szDir));
-    DWORD cch = GetCurrentDirectoryA(sizeof(szCur), szCur);
-    if (cch == 0 || cch >= sizeof(szCur))
-        lstrcpynA(szCur, "(unknown)", sizeof(szCur));
+    WCHAR wszDir[MAX_PATH];
+    int n = iProgramFolder(wszDir);
+    vFolderText(wszDir, n > 0 ? n + 1 : 0, szDir);     /* with its backslash */
+    DWORD cch = GetCurrentDirectoryW(MAX_PATH, wszDir);
+    vFolderText(wszDir, cch < MAX_PATH ? (int)cch : 0, szCur);
     iFormat(szHelpText, sizeof(szHelpText),
             "Help file not found\r\n===================\r\n\r\n"
              "The help file %s was looked for in the program's folder, %s, "
@@ -289,9 +288,8 @@ BOOL WINAPI HelpViewA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR d
     }
 
     /* Every other command opens the file at its contents. */
-    char szPath[MAX_PATH];
-    BOOL bFound = lpszHelp && bFindHelpFile(lpszHelp, szPath, sizeof(szPath))
-                  && bLoadHelpText(szPath);
+    WCHAR wszPath[MAX_PATH];
+    BOOL bFound = lpszHelp && bFindHelpFile(lpszHelp, wszPath) && bLoadHelpText(wszPath);
     if (!bFound)
         vNotFoundText(lpszHelp);
     vFindTopics();

@@ -5,7 +5,7 @@
 #ifndef KALVEX_HELPVIEW_H
 #define KALVEX_HELPVIEW_H
 
-#include "../app/kalvex.h"
+#include "kalvex.h"
 
 /* Child windows of the help window */
 #define IDC_HELP_TOPICS     1

@@ -1,0 +1,21 @@
+#include "paths.h"
+
+BOOL bJoinPath(WCHAR wszPath[MAX_PATH], LPCWSTR lpwsFolder, int nFolder, LPCWSTR lpwsName)
+{
+    /* A root ("C:\") ends with its backslash; no other folder does. */
+    if (nFolder > 0 && lpwsFolder[nFolder - 1] == L'\\')
+        --nFolder;
+    if (nFolder <= 0 || nFolder + 1 + lstrlenW(lpwsName) >= MAX_PATH)
+        return FALSE;
+    lstrcpynW(wszPath, lpwsFolder, nFolder + 1);
+    wszPath[nFolder] = L'\\';
+    lstrcpynW(wszPath + nFolder + 1, lpwsName, MAX_PATH - nFolder - 1);
+    return TRUE;
+}
+
+BOOL bUserFolder(WCHAR wszPath[MAX_PATH])
+{
+    WCHAR wszAppData[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"APPDATA", wszAppData, MAX_PATH);
+    return n < MAX_PATH && bJoinPath(wszPath, wszAppData, (int)n, L"Kalvex32");
+}
