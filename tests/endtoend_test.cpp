@@ -333,15 +333,6 @@ struct ForeignFolders {
     }
 };
 
-static BOOL CALLBACK FindHelp(HWND hWnd, LPARAM lParam)
-{
-    char cls[32] = "";
-    GetClassNameA(hWnd, cls, sizeof(cls));
-    if (lstrcmpA(cls, "KalvexHelp") == 0)
-        *(HWND *)lParam = hWnd;
-    return TRUE;
-}
-
 // Help is found beside the program (not in the current folder), and the
 // log is written in the current folder, whatever script they are named in.
 TEST(EndToEnd, FoldersNamedOutsideTheCodePage)
@@ -358,7 +349,7 @@ TEST(EndToEnd, FoldersNamedOutsideTheCodePage)
 
     PostMessageA(hDlg, WM_COMMAND, IDC_HELPBTN, 0);
     HWND hHelp = NULL;
-    ASSERT_TRUE(WaitFor([&] { EnumWindows(FindHelp, (LPARAM)&hHelp); return hHelp != NULL; }));
+    ASSERT_TRUE(WaitFor([&] { return (hHelp = FindWindowA("KalvexHelp", NULL)) != NULL; }));
     std::string text;
     EXPECT_TRUE(WaitFor([&] { text = ItemText(hHelp, IDC_HELP_TEXT); return !text.empty(); }));
     EXPECT_EQ(0u, text.find("Kalvex32 Help\r\n=")) << text.substr(0, 300);
