@@ -11,6 +11,7 @@ extern u_long ulinet;
 extern HANDLE hWGHBN;
 extern char sGetHostBuff[MAXGETHOSTSTRUCT];
 extern char szCaption[80];
+extern DWORD dwRoundTripUs;
 
 /* How far the probe in flight has come: each stage waits for one kind of
  * notification, and every other kind is stale. */

@@ -895,7 +895,7 @@ TEST(PingerRoute, WriteSendsTheFingerRequestBeforeTheRead)
 TEST(PingerRoute, TimeAnswerSetsTheClockThroughTheDialog)
 {
     ServerScript answer;
-    answer.first = std::string("\xE9\x5B\x3B\x80", 4);   // some moment in 2024
+    answer.first = "\xEF\xD4\xA7\xC0";   // 2027-07-04 12:00:00 UTC, after the release
     LoopServer srv(LoopAddr(8), TIME_PORT, answer);
     ASSERT_TRUE(srv.Listening());
     Dialog d(LoopAddr(8));

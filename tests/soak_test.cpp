@@ -52,7 +52,7 @@ const Service kServices[] = {
 
 ServerScript ScriptFor(Mode mode, u_short port)
 {
-    const std::string answer = port == TIME_PORT ? std::string("\xE9\x5B\x3B\x80", 4)
+    const std::string answer = port == TIME_PORT ? std::string("\xEF\xD4\xA7\xC0", 4)
                                                  : std::string("Mon Dec  7 12:00:00 2026\r\n");
     ServerScript s;
     s.holdMs = mode == kCloses ? 0 : 600000;    // otherwise until the client closes

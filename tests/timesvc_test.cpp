@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "harness.h"
 #include "../app/results.h"
@@ -39,21 +40,24 @@ TEST(TimeText, EveryConversionAndTheBufferBound)
     EXPECT_STREQ("Sun Dec 03 09:07:05 2001 ABC", sz);
 }
 
-// The clock takes UTC whatever the zone, also on either side of 1970.
+// The clock takes UTC whatever the zone, also on either side of 1970, with
+// the lateness added, which may carry past 2100's 28 February.
 TEST(Clock, SetToTheInstantInUtc)
 {
-    struct { const char *zone; LONG t; SYSTEMTIME utc; } rows[] = {
-        {"GMT0", 0x7FFFFFFF, {2038, 1, 2, 19, 3, 14, 7, 0}},
-        {"CET-1CEST", -3600, {1969, 12, 3, 31, 23, 0, 0, 0}},   // local 1970-01-01 00:00
+    struct { const char *zone; LONGLONG t; DWORD lateUs; SYSTEMTIME utc; } rows[] = {
+        {"EST5EDT", 4107542399LL, 1500000, {2100, 3, 1, 1, 0, 0, 0, 500}},
+        {"GMT0", 0xFFFFFFFFLL, 999999, {2106, 2, 0, 7, 6, 28, 15, 999}},
+        {"GMT0", 0x7FFFFFFF, 0, {2038, 1, 2, 19, 3, 14, 7, 0}},
+        {"CET-1CEST", -3600, 0, {1969, 12, 3, 31, 23, 0, 0, 0}},   // local 1970-01-01 00:00
     };
     for (auto &r : rows) {
         ApplyZoneText(r.zone);
-        EXPECT_EQ(0, SetClockFromSeconds(r.t)) << r.zone;
+        EXPECT_EQ(0, SetClockFromSeconds(r.t, r.lateUs)) << r.zone;
         ASSERT_FALSE(fake::clockSets.empty());
         EXPECT_EQ(0, memcmp(&r.utc, &fake::clockSets.back(), sizeof(SYSTEMTIME))) << r.zone;
     }
     fake::clockResult = FALSE;
-    EXPECT_EQ(-1, SetClockFromSeconds(0));
+    EXPECT_EQ(-1, SetClockFromSeconds(0, 0));
     EXPECT_EQ((DWORD)ERROR_PRIVILEGE_NOT_HELD, GetLastError());
 }
 
@@ -76,6 +80,23 @@ static std::string Probe(TestWindow &w, int n, const std::string &answer,
 }
 
 static const std::string kJuly4 = "\xB7\x67\x64\x40";      // 1997-07-04 12:00:00 UTC
+static const std::string kJuly2027 = "\xEF\xD4\xA7\xC0";   // 2027-07-04 12:00:00 UTC
+static const std::string kJuly2040 = "\x08\x49\x8B\x40";   // 2040-07-04 12:00:00 UTC
+
+// The milliseconds the clock gets: half a second, and half the round trip
+// that the connection measured.
+static WORD SetterMs()
+{
+    return (WORD)(500 + dwRoundTripUs / 2000);
+}
+
+// "DD HH:MM:SS YYYY" of a clock setting, as the time text has them.
+static std::string Stamp(const SYSTEMTIME &st)
+{
+    char sz[32];
+    wsprintfA(sz, "%02u %02u:%02u:%02u %u", st.wDay, st.wHour, st.wMinute, st.wSecond, st.wYear);
+    return sz;
+}
 
 static void ExpectNotCounted()
 {
@@ -83,16 +104,16 @@ static void ExpectNotCounted()
     EXPECT_EQ(0, RecvCount);
 }
 
-// The zone field shapes the text only: the clock always gets 1997-07-04
-// 12:00:00 UTC, a Friday.  An empty field takes the system's zone (8 hours
+// The zone field shapes the text only: the clock always gets 2027-07-04
+// 12:00:00 UTC, a Sunday.  An empty field takes the system's zone (8 hours
 // west, on daylight time) without names, so the text ends with a space.
 TEST(TimeService, TheZoneFieldShapesTheTextNeverTheClock)
 {
-    const SYSTEMTIME utc = {1997, 7, 5, 4, 12, 0, 0, 0};
+    SYSTEMTIME utc = {2027, 7, 0, 4, 12, 0, 0, 0};
     struct { const char *zone, *shown; } rows[] = {
-        {"PST8PST", "Fri Jul 04 05:00:00 1997 PST"},
-        {"CET-1CEST", "Fri Jul 04 14:00:00 1997 CES"},
-        {"", "Fri Jul 04 05:00:00 1997 "},
+        {"PST8PST", "Sun Jul 04 05:00:00 2027 PST"},
+        {"CET-1CEST", "Sun Jul 04 14:00:00 2027 CES"},
+        {"", "Sun Jul 04 05:00:00 2027 "},
     };
     TestWindow w;
     fake::tzi.Bias = 480;
@@ -102,13 +123,27 @@ TEST(TimeService, TheZoneFieldShapesTheTextNeverTheClock)
         // the field is read at every answer: an edit applies from the next
         SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, r.zone);
         ++n;
-        EXPECT_EQ("Time from " + LoopAddr(n) + ": " + r.shown, Probe(w, n, kJuly4));
+        EXPECT_EQ("Time from " + LoopAddr(n) + ": " + r.shown, Probe(w, n, kJuly2027));
         ASSERT_EQ((size_t)n, fake::clockSets.size());
+        utc.wMilliseconds = SetterMs();
         EXPECT_EQ(0, memcmp(&utc, &fake::clockSets.back(), sizeof(utc))) << r.zone;
         EXPECT_EQ(std::to_string(n), ItemText(w.hWnd, IDC_RECV));
     }
     EXPECT_FALSE(FileExists(KX_LOGFILE));
     EXPECT_FALSE(FileExists(IniPath()));
+}
+
+// Each record of the log, in order.
+static std::vector<std::string> LogRecords()
+{
+    std::vector<std::string> records;
+    std::string log = ReadWholeFile(KX_LOGFILE);
+    for (size_t at = log.find("\r\n\n"); at != std::string::npos;) {
+        size_t next = log.find("\r\n\n", at + 3);
+        records.push_back(log.substr(at + 3, next == std::string::npos ? next : next - at - 3));
+        at = next;
+    }
+    return records;
 }
 
 // A refused clock is a failure: the reason follows the time on a line of its
@@ -118,8 +153,8 @@ TEST(TimeService, AClockNotSetSaysWhyAndIsLogged)
     TestWindow w;
     SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "PST8PST");
     fake::clockResult = FALSE;
-    std::string shown = Probe(w, 1, kJuly4);
-    std::string head = "Time from " + LoopAddr(1) + ": Fri Jul 04 05:00:00 1997 PST\r\n"
+    std::string shown = Probe(w, 1, kJuly2027);
+    std::string head = "Time from " + LoopAddr(1) + ": Sun Jul 04 05:00:00 2027 PST\r\n"
                        "Clock not set: system error #1314 ";
     ASSERT_EQ(head, shown.substr(0, head.size()));
     std::string reason = shown.substr(head.size());     // the system's own words
@@ -127,32 +162,131 @@ TEST(TimeService, AClockNotSetSaysWhyAndIsLogged)
     EXPECT_EQ(std::string::npos, reason.find_first_of("\r\n")) << reason;
     EXPECT_NE(' ', reason.back());
     EXPECT_EQ("1", ItemText(w.hWnd, IDC_RECV));
-    std::string log = ReadWholeFile(KX_LOGFILE);
-    EXPECT_EQ(0u, log.rfind("\r\n\n")) << log;
-    EXPECT_NE(std::string::npos, log.find(" -=- " + shown + " my IP = ")) << log;
+    std::vector<std::string> records = LogRecords();
+    ASSERT_EQ(1u, records.size());
+    EXPECT_NE(std::string::npos, records[0].find(" -=- " + shown + " my IP = ")) << records[0];
 }
 
-TEST(TimeService, TheRolloverOf2036AndAnswersWithoutLocalTime)
+// Seconds since 1900 of the release day's first second, by the system's
+// calendar.
+static ULONGLONG ReleaseSince1900()
 {
+    SYSTEMTIME st = {KX_RELEASE_YEAR, KX_RELEASE_MONTH, 0, KX_RELEASE_DAY, 0, 0, 0, 0};
+    FILETIME ft;
+    EXPECT_TRUE(SystemTimeToFileTime(&st, &ft));
+    return (((ULONGLONG)ft.dwHighDateTime << 32 | ft.dwLowDateTime) / 10000000ULL) - 9435484800ULL;
+}
+
+// Four answer bytes of a count of seconds since 1900, modulo 2^32.
+static std::string Answer(ULONGLONG since1900)
+{
+    u_long ul = htonl((u_long)(since1900 & 0xFFFFFFFFULL));
+    return std::string((const char *)&ul, 4);
+}
+
+// No clock before the release: such an answer is shown with the reason and
+// logged whole, and counts; from the release day's first second on, the
+// clock is set.
+TEST(TimeService, NoClockBeforeTheRelease)
+{
+    const std::string notSet = "\r\nClock not set: the time received is earlier than this "
+                               "program's release (" KX_RELEASE_DATE ")";
+    struct { const char *zone; std::string answer; const char *shown; } early[] = {
+        {"PST8PST", kJuly4, "Fri Jul 04 05:00:00 1997 PST"},
+        {"GMT0", "\x83\xAA\x7E\x80", "Thu Jan 01 00:00:00 1970 GMT"},
+        {"GMT0", Answer(ReleaseSince1900() - 1), nullptr},
+    };
     TestWindow w;
-    SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "GMT0");
-    EXPECT_EQ("Time from " + LoopAddr(1) + ": Thu Feb 07 06:28:15 2036 GMT",
-              Probe(w, 1, "\xFF\xFF\xFF\xFF"));
-    EXPECT_EQ("Time from " + LoopAddr(2) + ": Thu Feb 07 06:28:17 2036 GMT",
-              Probe(w, 2, std::string("\0\0\0\1", 4)));
-    EXPECT_EQ("Time from " + LoopAddr(3) + ": Thu Jan 01 00:00:00 1970 GMT",
-              Probe(w, 3, "\x83\xAA\x7E\x80"));
-    EXPECT_EQ(3u, fake::clockSets.size());
-    EXPECT_EQ(2036, fake::clockSets[1].wYear);
-    // Before 1970 in the zone: the answer is as good as none and the clock
-    // keeps its time.
-    EXPECT_EQ("Time from " + LoopAddr(4) + " didn't come in..",
-              Probe(w, 4, std::string("\x80\0\0\0", 4)));
+    int n = 0;
+    for (auto &r : early) {
+        SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, r.zone);
+        ++n;
+        std::string shown = Probe(w, n, r.answer);
+        std::string head = "Time from " + LoopAddr(n) + ": ";
+        EXPECT_EQ(head, shown.substr(0, head.size()));
+        if (r.shown) {
+            EXPECT_EQ(head + r.shown + notSet, shown);
+        }
+        EXPECT_EQ(notSet, shown.substr(shown.size() - notSet.size())) << shown;
+        std::vector<std::string> records = LogRecords();
+        ASSERT_EQ((size_t)n, records.size());
+        EXPECT_NE(std::string::npos, records.back().find(" -=- " + shown + " my IP = "));
+    }
+    EXPECT_EQ(n, RecvCount);
+    EXPECT_TRUE(fake::clockSets.empty());
+    for (const std::string &answer : {Answer(ReleaseSince1900()), kJuly2040}) {
+        ++n;
+        EXPECT_EQ(std::string::npos, Probe(w, n, answer).find("\r\n"));
+    }
+    ASSERT_EQ(2u, fake::clockSets.size());
+    EXPECT_EQ(KX_RELEASE_DAY, fake::clockSets[0].wDay);
+    EXPECT_EQ(0, fake::clockSets[0].wSecond);
+    EXPECT_EQ(2040, fake::clockSets[1].wYear);
+    EXPECT_EQ(3u, LogRecords().size());
+}
+
+// Counts from 1 up, which 32 bits reach again after 2036, run on to 2106;
+// 2036 to 2038 read as before.
+TEST(TimeService, TheSecondEraRunsTo2106)
+{
+    struct { const char *zone; std::string answer; const char *shown; } rows[] = {
+        {"GMT0", "\xFF\xFF\xFF\xFF", "Thu Feb 07 06:28:15 2036 GMT"},
+        {"GMT0", std::string("\0\0\0\1", 4), "Thu Feb 07 06:28:17 2036 GMT"},
+        {"GMT0", Answer(61505151), "Tue Jan 19 03:14:07 2038 GMT"},
+        {"GMT0", Answer(61505152), "Tue Jan 19 03:14:08 2038 GMT"},
+        {"PST8PDT", kJuly2040, "Wed Jul 04 05:00:00 2040 PDT"},
+        {"GMT0", Answer(2208988799ULL), "Sun Feb 07 06:28:15 2106 GMT"},
+    };
+    TestWindow w;
+    int n = 0;
+    for (auto &r : rows) {
+        SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, r.zone);
+        ++n;
+        EXPECT_EQ("Time from " + LoopAddr(n) + ": " + r.shown, Probe(w, n, r.answer));
+        ASSERT_EQ((size_t)n, fake::clockSets.size());
+        // the clock gets the same instant in UTC, the text the whole second
+        if (std::string(r.zone) == "GMT0") {
+            EXPECT_NE(std::string::npos, std::string(r.shown).find(Stamp(fake::clockSets.back())));
+        }
+        EXPECT_EQ(SetterMs(), fake::clockSets.back().wMilliseconds);
+    }
+    EXPECT_EQ(n, RecvCount);
+    // Before 1970 in the zone there is no time to show or set.
     SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "PST8PST");
-    EXPECT_EQ("Time from " + LoopAddr(5) + " didn't come in..", Probe(w, 5, "\x83\xAA\x7E\x80"));
-    EXPECT_EQ(3u, fake::clockSets.size());
-    EXPECT_EQ(3, RecvCount);
-    EXPECT_NE(std::string::npos, ReadWholeFile(KX_LOGFILE).find(LoopAddr(5) + " didn't come in.."));
+    EXPECT_EQ("Time from " + LoopAddr(7) + " didn't come in..", Probe(w, 7, "\x83\xAA\x7E\x80"));
+    EXPECT_EQ((size_t)n, fake::clockSets.size());
+    EXPECT_EQ(n, RecvCount);
+    EXPECT_NE(std::string::npos, ReadWholeFile(KX_LOGFILE).find(LoopAddr(7) + " didn't come in.."));
+}
+
+// The clock gets half a second and half the round trip after the second
+// received; the text keeps the whole second.  The round trips are put in
+// once the connection stands, before the answer comes.
+TEST(TimeService, TheClockIsSetToTheHalfSecondAndHalfTheWay)
+{
+    struct { DWORD roundTripUs; WORD second, ms; } rows[] = {
+        {0, 0, 500}, {300000, 0, 650}, {1400000, 1, 200}, {0xFFFFFFFF, 2147, 983},
+    };
+    TestWindow w;
+    SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "PST8PDT");
+    int n = 0;
+    for (auto &r : rows) {
+        ++n;
+        ServerScript script;
+        script.pauseMs = 300;
+        script.second = kJuly2040;
+        LoopServer srv(LoopAddr(n), TIME_PORT, script);
+        ASSERT_TRUE(TimeStart(LoopAddr(n).c_str()));
+        TimeFlag = 1;
+        ASSERT_TRUE(PumpUntil([&] { return w.Results() == "Socket Connected.."; }));
+        dwRoundTripUs = r.roundTripUs;
+        ASSERT_TRUE(PumpUntil([] { return TimeFlag == 0; }));
+        EXPECT_EQ("Time from " + LoopAddr(n) + ": Wed Jul 04 05:00:00 2040 PDT", w.Results());
+        ASSERT_EQ((size_t)n, fake::clockSets.size());
+        const SYSTEMTIME &st = fake::clockSets.back();
+        EXPECT_EQ(r.second, st.wMinute * 60 + st.wSecond) << r.roundTripUs;
+        EXPECT_EQ(r.ms, st.wMilliseconds) << r.roundTripUs;
+    }
 }
 
 TEST(TimeService, ShortOrZeroAnswersDidNotComeIn)

@@ -10,7 +10,7 @@
 #include "../timesvc/timesvc.h"
 
 // The time text of t in the current rules, or "none".
-static std::string Show(LONG t)
+static std::string Show(LONGLONG t)
 {
     const TimeFields *ptm = LocalTimeOf(t);
     if (!ptm)
@@ -201,17 +201,19 @@ TEST(LocalTime, ChangeoversBeforeAndAfterTheRuleOf1987)
 }
 
 // Seconds since 1970 of a UTC time, by the system's calendar.
-static LONG Utc(int y, int mo, int d, int h)
+static LONGLONG Utc(int y, int mo, int d, int h, int mi = 0, int sec = 0)
 {
     SYSTEMTIME st = {};
     st.wYear = (WORD)y;
     st.wMonth = (WORD)mo;
     st.wDay = (WORD)d;
     st.wHour = (WORD)h;
+    st.wMinute = (WORD)mi;
+    st.wSecond = (WORD)sec;
     FILETIME ft;
     SystemTimeToFileTime(&st, &ft);
     ULONGLONG u = ((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime;
-    return (LONG)(u / 10000000ULL - 11644473600ULL);
+    return (LONGLONG)(u / 10000000ULL) - 11644473600LL;
 }
 
 // From 2007 on: second Sunday of March to first Sunday of November, at the
@@ -229,11 +231,15 @@ TEST(LocalTime, ChangeoversFrom2007)
         {2026, 11, 1, "Sun Nov 01 02:59:59 2026 PDT", "Sun Nov 01 02:00:00 2026 PST"},
         {2037, 3, 8, "Sun Mar 08 01:59:59 2037 PST", "Sun Mar 08 03:00:00 2037 PDT"},
         {2037, 11, 1, "Sun Nov 01 02:59:59 2037 PDT", "Sun Nov 01 02:00:00 2037 PST"},
+        {2050, 3, 13, "Sun Mar 13 01:59:59 2050 PST", "Sun Mar 13 03:00:00 2050 PDT"},
+        {2050, 11, 6, "Sun Nov 06 02:59:59 2050 PDT", "Sun Nov 06 02:00:00 2050 PST"},
+        {2099, 3, 8, "Sun Mar 08 01:59:59 2099 PST", "Sun Mar 08 03:00:00 2099 PDT"},
+        {2099, 11, 1, "Sun Nov 01 02:59:59 2099 PDT", "Sun Nov 01 02:00:00 2099 PST"},
         {2006, 4, 2, "Sun Apr 02 01:59:59 2006 PST", "Sun Apr 02 03:00:00 2006 PDT"},
         {2006, 10, 29, "Sun Oct 29 02:59:59 2006 PDT", "Sun Oct 29 02:00:00 2006 PST"},
     };
     for (auto &c : changes) {
-        LONG t = Utc(c.y, c.mo, c.d, 10);
+        LONGLONG t = Utc(c.y, c.mo, c.d, 10);
         EXPECT_EQ(c.before, Show(t - 1));
         EXPECT_EQ(c.at, Show(t));
     }
@@ -295,17 +301,41 @@ TEST(LocalTime, EpochLargestInstantAndLeapDay)
     EXPECT_EQ("Thu Jan 01 00:00:00 1970 PST", Show(28800));
 }
 
-// GMT0 against the system's calendar over the whole range.
+// Past 2038 to the last second of the Time answers, 2100 being no leap year.
+TEST(LocalTime, TheSecondEraTo2106)
+{
+    struct { const char *zone; int y, mo, d, h, mi, sec; const char *shown; } rows[] = {
+        {"PST8PDT", 2040, 7, 4, 12, 0, 0, "Wed Jul 04 05:00:00 2040 PDT"},
+        {"GMT0", 2100, 2, 28, 23, 59, 59, "Sun Feb 28 23:59:59 2100 GMT"},
+        {"GMT0", 2100, 3, 1, 0, 0, 0, "Mon Mar 01 00:00:00 2100 GMT"},
+        {"EST5EDT", 2104, 2, 29, 12, 0, 0, "Fri Feb 29 07:00:00 2104 EST"},
+        {"GMT0", 2106, 2, 7, 6, 28, 15, "Sun Feb 07 06:28:15 2106 GMT"},
+    };
+    for (auto &r : rows) {
+        ApplyZoneText(r.zone);
+        EXPECT_EQ(r.shown, Show(Utc(r.y, r.mo, r.d, r.h, r.mi, r.sec)));
+    }
+    EXPECT_EQ(0xFFFFFFFFLL, Utc(2106, 2, 7, 6, 28, 15));
+    // Far east the local time goes on to the end of year 9999, and no
+    // further, whatever the 64-bit instant.
+    ApplyZoneText("AAA-596523");
+    EXPECT_EQ("Fri Dec 31 23:59:59 9999 AAA", Show(Utc(9999, 12, 31, 23, 59, 59) - 596523LL * 3600));
+    EXPECT_EQ("none", Show(Utc(9999, 12, 31, 23, 59, 59) - 596523LL * 3600 + 1));
+    EXPECT_EQ("none", Show(0x7FFFFFFFFFFFFFFFLL));
+    EXPECT_EQ("none", Show(-0x7FFFFFFFFFFFFFFFLL - 1));
+}
+
+// GMT0 against the system's calendar over the whole range, 1970 to 2106.
 TEST(LocalTime, CalendarAgreesWithTheSystemAcrossTheRange)
 {
     ApplyZoneText("GMT0");
-    for (LONGLONG t = 0; t <= 0x7FFFFFFF; t += 7654321) {
+    for (LONGLONG t = 0; t <= 0xFFFFFFFFLL; t += 7654321) {
         ULARGE_INTEGER u;
         u.QuadPart = (ULONGLONG)(t + 11644473600LL) * 10000000ULL;
         FILETIME ft = {u.LowPart, u.HighPart};
         SYSTEMTIME st;
         ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
-        const TimeFields *ptm = LocalTimeOf((LONG)t);
+        const TimeFields *ptm = LocalTimeOf(t);
         ASSERT_TRUE(ptm);
         EXPECT_EQ(st.wYear - 1900, ptm->iYear) << t;
         EXPECT_EQ(st.wMonth - 1, ptm->iMon) << t;
@@ -347,7 +377,7 @@ TEST(DaylightRule, ChangeoverSundaysOfEveryYear)
                 return d;
         }
     };
-    for (int y = 1970; y <= 2038; ++y) {
+    for (int y = 1970; y <= 2106; ++y) {
         // the window's first and last month, and the last day of each
         // changeover week in them
         int sm = y >= 2007 ? 3 : 4, sd = y >= 2007 ? 14 : y >= 1987 ? 7 : 30;

@@ -16,6 +16,10 @@ int TimeFlag;       /* set by the dialog when TimeStart succeeds, cleared by Tim
 /* Seconds from 1601-01-01, where the system's file times start, to 1970 */
 #define KX_EPOCH_1601 11644473600LL
 #define KX_TICKS_PER_SEC 10000000ULL    /* file times count 100 ns */
+#define KX_TICKS_PER_US 10ULL
+/* A server tells the second it is in, cut to the whole second: on average
+ * half a second has gone by already when it answers. */
+#define KX_HALF_SECOND_US 500000UL
 
 /* Our own English names: the text must not change with the user's locale. */
 static const char szTimeFormat[] = "%a %b %d %H:%M:%S %Y %Z";
@@ -36,29 +40,50 @@ void TimeClose(void)
     TimeFlag = 0;
 }
 
-/* Seconds since 1900 as the signed instant since 1970.  The unsigned
- * subtraction wraps, so counts after the 2036 rollover (small numbers)
- * land at the top of the signed range, where they belong. */
-static LONG tClockOf(u_long ulSince1900)
+/* Seconds since 1900 as the instant since 1970.  The 32 bits of the count
+ * run out in 2036 and start again from 0: an answer can never lie before
+ * 1970, so the counts below 1970's are the second era, 2036 to 2106. */
+static LONGLONG tClockOf(u_long ulSince1900)
 {
-    DWORD dw = (DWORD)(ulSince1900 - KX_EPOCH_1900);
+    LONGLONG ll = (LONGLONG)ulSince1900 - (LONGLONG)KX_EPOCH_1900;
 
-    return dw <= 0x7FFFFFFFUL ? (LONG)dw : -(LONG)(0xFFFFFFFFUL - dw) - 1;
+    return ll >= 0 ? ll : ll + 0x100000000LL;
+}
+
+/* The first instant the clock may take: 00:00:00 UTC on the day this
+ * version was released.  An answer before it cannot be the time: its
+ * server's clock has started again at 1970 or 2000, as the clocks of small
+ * devices without a battery do. */
+static LONGLONG llReleaseFloor(void)
+{
+    SYSTEMTIME st = {KX_RELEASE_YEAR, KX_RELEASE_MONTH, 0, KX_RELEASE_DAY, 0, 0, 0, 0};
+    ULARGE_INTEGER uli;
+    FILETIME ft;
+
+    /* a date the calendar cannot take would let any time through: none does */
+    if (!SystemTimeToFileTime(&st, &ft))
+        return 0x7FFFFFFFFFFFFFFFLL;
+    uli.LowPart = ft.dwLowDateTime;
+    uli.HighPart = ft.dwHighDateTime;
+    return (LONGLONG)(uli.QuadPart / KX_TICKS_PER_SEC) - KX_EPOCH_1601;
 }
 
 /* The clock takes the instant itself, in UTC: Windows' own zone settings
  * then show it right in every zone and every week, whatever the TimeZone
  * text says.  The zone still decides whether there is a time at all: an
- * instant without local time there is neither shown nor set. */
-int SetClockFromSeconds(LONG t)
+ * instant without local time there is neither shown nor set.  dwLateUs is
+ * how long the instant has been past when the clock is set. */
+int SetClockFromSeconds(LONGLONG t, DWORD dwLateUs)
 {
     ULARGE_INTEGER uli;
     FILETIME ft;
     SYSTEMTIME st;
 
+    /* a local time bounds t, so the file time below stays in 64 bits */
     if (!LocalTimeOf(t))
         return -1;
-    uli.QuadPart = (ULONGLONG)((LONGLONG)t + KX_EPOCH_1601) * KX_TICKS_PER_SEC;
+    uli.QuadPart = (ULONGLONG)(t + KX_EPOCH_1601) * KX_TICKS_PER_SEC
+                   + (ULONGLONG)dwLateUs * KX_TICKS_PER_US;
     ft.dwLowDateTime = uli.LowPart;
     ft.dwHighDateTime = uli.HighPart;
     if (!FileTimeToSystemTime(&ft, &st))
@@ -152,26 +177,34 @@ static void vSystemMessage(DWORD dwErr, LPSTR lpsOut, DWORD cchOut)
     lpsOut[cch] = 0;
 }
 
+/* Why the clock was not set after a failed setter: the code and the
+ * system's own words for it. */
+static void vSetterFailure(DWORD dwErr, LPSTR lpsOut, int cchOut)
+{
+    char szWords[256];
+
+    vSystemMessage(dwErr, szWords, sizeof(szWords));
+    iFormat(lpsOut, cchOut, "system error #%d%s%s", (int)dwErr, szWords[0] ? " " : "", szWords);
+}
+
+static const char szTooEarly[] =
+    "the time received is earlier than this program's release (" KX_RELEASE_DATE ")";
+
 /* Shows the answer and counts it, since an answer came either way.  A
  * clock that was not set is a failure: the user must not take the time
- * shown for the computer's own, so the reason follows on a line of its
- * own and the whole text is logged. */
-static void vShowTime(const TimeFields *tmClock, BOOL bClockSet, DWORD dwErr)
+ * shown for the computer's own, so the reason (lpsNotSet) follows on a line
+ * of its own and the whole text is logged. */
+static void vShowTime(const TimeFields *tmClock, LPCSTR lpsNotSet)
 {
     char szTimeText[256];
-    char szReason[256];
     int iLen;
 
     FormatTimeText(tmClock, szTimeText, sizeof(szTimeText));
     iLen = iFormat(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, szTimeText);
-    if (!bClockSet && iLen >= 0) {
-        vSystemMessage(dwErr, szReason, sizeof(szReason));
-        /* a long reason is cut at the end of the result, never beyond it */
-        iFormat(szResult + iLen, (int)sizeof(szResult) - iLen,
-                "\r\nClock not set: system error #%d%s%s", (int)dwErr,
-                szReason[0] ? " " : "", szReason);
-    }
-    vWriteResults(szResult, !bClockSet);
+    /* a long reason is cut at the end of the result, never beyond it */
+    if (lpsNotSet && iLen >= 0)
+        iFormat(szResult + iLen, (int)sizeof(szResult) - iLen, "\r\nClock not set: %s", lpsNotSet);
+    vWriteResults(szResult, lpsNotSet != NULL);
     vCountAnswer();
 }
 
@@ -179,10 +212,10 @@ void TimeRead(void)
 {
     u_long ulbuffer = 0;
     char szZone[40];    /* the TimeZone field holds at most 39 characters */
+    char szReason[256];
+    LPCSTR lpsNotSet = NULL;
     const TimeFields *tmClock;
-    LONG tClock;
-    BOOL bClockSet;
-    DWORD dwErr;
+    LONGLONG tClock;
 
     SetDlgItemTextA(ghDlg, IDC_RESULTS, "Reading");
     if (WSAIsBlocking())
@@ -206,13 +239,19 @@ void TimeRead(void)
         GetDlgItemTextA(ghDlg, IDC_TIMEZONE, szZone, sizeof(szZone));
         ApplyZoneText(szZone);
         tClock = tClockOf(ntohl(ulbuffer));
-        bClockSet = SetClockFromSeconds(tClock) == 0;
-        dwErr = bClockSet ? ERROR_SUCCESS : GetLastError();
+        /* The answer left the server half a second into its second, on
+         * average, and has been under way half the round trip since. */
+        if (tClock < llReleaseFloor())
+            lpsNotSet = szTooEarly;
+        else if (SetClockFromSeconds(tClock, KX_HALF_SECOND_US + dwRoundTripUs / 2) != 0) {
+            vSetterFailure(GetLastError(), szReason, sizeof(szReason));
+            lpsNotSet = szReason;
+        }
         /* An instant before 1970 in this zone has no local time: the clock
          * was left alone, and the answer is as good as none. */
         tmClock = LocalTimeOf(tClock);
         if (tmClock) {
-            vShowTime(tmClock, bClockSet, dwErr);
+            vShowTime(tmClock, lpsNotSet);
             return;
         }
     }

@@ -13,7 +13,7 @@ extern int TimeFlag;
 BOOL TimeStart(LPCSTR szHost);
 void TimeRead(void);
 void TimeClose(void);
-int SetClockFromSeconds(LONG t);
+int SetClockFromSeconds(LONGLONG t, DWORD dwLateUs);
 int FormatTimeText(const TimeFields *ptm, LPSTR lpsOut, int cchOut);
 
 #endif

@@ -16,6 +16,13 @@ static TimeFields tmLocal;      /* the one record that LocalTimeOf hands out */
 #define EPOCH_YEAR      1970
 #define EPOCH_WEEKDAY   4       /* 1970-01-01 was a Thursday */
 #define FEB29_YDAY      59
+#define DAYS_PER_400Y   146097  /* any 400 years in a row hold 97 leap days */
+#define LEAPS_BEFORE_1970 (1969 / 4 - 1969 / 100 + 1969 / 400)
+/* The last local second we give a time for: 9999-12-31 23:59:59, where
+ * four digits of year and the system's own calendar end.  It lies far
+ * beyond any answer in any zone; only the bound keeps the arithmetic sound
+ * for every 64-bit instant. */
+#define LAST_LOCAL_SECOND 253402300799LL
 
 static const int aiMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 static const int aiDaysBefore[13] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
@@ -32,11 +39,19 @@ static BOOL bIsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-/* Every fourth year: exact from 1901 to 2099, which holds every instant
- * in any zone less than a lifetime away from Greenwich. */
+/* The Gregorian rule: 2100 is a common year, and the Time service's
+ * answers reach 2106. */
 static BOOL bIsLeapYear(LONGLONG llYear)
 {
-    return llYear % 4 == 0;
+    return llYear % 4 == 0 && (llYear % 100 != 0 || llYear % 400 == 0);
+}
+
+/* Days from 1970-01-01 to 1 January of llYear (negative before 1970). */
+static LONGLONG llDaysBeforeYear(LONGLONG llYear)
+{
+    LONGLONG y = llYear - 1;
+
+    return 365 * (llYear - EPOCH_YEAR) + (y / 4 - y / 100 + y / 400) - LEAPS_BEFORE_1970;
 }
 
 /* Reads the whole hours at lps (a sign, then digits) as seconds.  Fails
@@ -141,8 +156,7 @@ void ApplyZoneText(LPCSTR lpsZone)
 /* Day of the year of the Sunday on or before day iYday of iYear. */
 static int iSundayOnOrBefore(int iYday, int iYear)
 {
-    LONGLONG y = (LONGLONG)iYear - EPOCH_YEAR;
-    LONGLONG w = (iYday + 365 * y + (y + 1) / 4 + EPOCH_WEEKDAY) % 7;
+    LONGLONG w = (llDaysBeforeYear(iYear) + iYday + EPOCH_WEEKDAY) % 7;
 
     if (w < 0)
         w += 7;
@@ -209,7 +223,10 @@ static void vSplitSeconds(LONGLONG llSecs, TimeFields *ptm)
     ptm->iHour = (LONG)(llSecs / SECS_PER_HOUR % 24);
     ptm->iWday = (LONG)((llDays + EPOCH_WEEKDAY) % 7);
 
-    llLeft = llDays;
+    /* whole 400-year cycles first, so that no instant takes more than 400
+     * steps below */
+    llYear += 400 * (llDays / DAYS_PER_400Y);
+    llLeft = llDays % DAYS_PER_400Y;
     while (llLeft >= 365 + bIsLeapYear(llYear)) {
         llLeft -= 365 + bIsLeapYear(llYear);
         ++llYear;
@@ -227,15 +244,15 @@ static void vSplitSeconds(LONGLONG llSecs, TimeFields *ptm)
     ptm->iMday = (LONG)llLeft + 1;
 }
 
-const TimeFields *LocalTimeOf(LONG t)
+const TimeFields *LocalTimeOf(LONGLONG t)
 {
     LONGLONG llSecs;
     TimeFields tm;
 
-    if (t < ZoneRules.lOffset)
+    /* compared before the subtraction, which could not overflow then */
+    if (t < ZoneRules.lOffset || t > LAST_LOCAL_SECOND + ZoneRules.lOffset)
         return NULL;
-    /* 64 bits: a far-east offset takes local time past 32 signed bits */
-    llSecs = (LONGLONG)t - ZoneRules.lOffset;
+    llSecs = t - ZoneRules.lOffset;
     vSplitSeconds(llSecs, &tm);
     tm.bIsDst = 0;
     if (ZoneRules.bDaylight && IsDaylightTime(tm.iHour, tm.iYday, tm.iYear + 1900)) {

@@ -18,7 +18,7 @@ struct TimeFields {
 extern ZONERULES ZoneRules;
 
 void ApplyZoneText(LPCSTR lpsZone);
-const TimeFields *LocalTimeOf(LONG t);      /* NULL: no local time */
+const TimeFields *LocalTimeOf(LONGLONG t);  /* NULL: no local time */
 int IsDaylightTime(int iHour, int iYday, int iYear);
 
 #endif

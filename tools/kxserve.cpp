@@ -76,15 +76,18 @@ static SOCKET sListen(const char *szAddr, u_short uPort)
     return s;
 }
 
-/* A client sets its clock to the whole second it receives, and a clock a
- * good part of a second off would be stepped: answer just after a second
- * begins, so that our own time is told to within a few milliseconds. */
-static void vAwaitWholeSecond(void)
+/* A client sets its clock to the second it receives plus half a second,
+ * since a server tells the whole second it is in, and a clock half a second
+ * or more off would be stepped: answer at the half second, so that our own
+ * time is told to within a few milliseconds. */
+static void vAwaitHalfSecond(void)
 {
     SYSTEMTIME st;
     GetSystemTime(&st);
-    if (st.wMilliseconds > 50)
-        Sleep(1000 - st.wMilliseconds + 5);
+    if (st.wMilliseconds < 500)
+        Sleep(500 - st.wMilliseconds + 5);
+    else if (st.wMilliseconds > 550)
+        Sleep(1500 - st.wMilliseconds + 5);
 }
 
 /* Answers one client and hangs up: both services speak first and only once. */
@@ -96,7 +99,7 @@ static void vServe(SOCKET sListener, u_short uPort, long lOffset)
     char szAnswer[64];
     int cb;
     if (uPort == 37) {
-        vAwaitWholeSecond();
+        vAwaitHalfSecond();
         u_long ul = htonl(ulTimeNow(lOffset));
         memcpy(szAnswer, &ul, 4);
         cb = 4;

@@ -326,6 +326,39 @@ BOOL FileTimeToSystemTime(const FILETIME *pft, LPSYSTEMTIME pst)
     return TRUE;
 }
 
+/* The inverse, for the dates the rules name themselves. */
+BOOL SystemTimeToFileTime(const SYSTEMTIME *pst, LPFILETIME pft)
+{
+    struct tm tm = {};
+    tm.tm_year = pst->wYear - 1900;
+    tm.tm_mon = pst->wMonth - 1;
+    tm.tm_mday = pst->wDay;
+    tm.tm_hour = pst->wHour;
+    tm.tm_min = pst->wMinute;
+    tm.tm_sec = pst->wSecond;
+    time_t t = timegm(&tm);
+    if (pst->wYear < 1601 || pst->wMonth < 1 || pst->wMonth > 12 || pst->wDay < 1 || t == (time_t)-1)
+        return FALSE;
+    ULONGLONG ull = ((ULONGLONG)(t + 11644473600LL)) * 10000000ULL + pst->wMilliseconds * 10000ULL;
+    pft->dwLowDateTime = (DWORD)ull;
+    pft->dwHighDateTime = (DWORD)(ull >> 32);
+    return TRUE;
+}
+
+/* No connection is made here, so no round trip is ever measured: the
+ * harnesses set the one they want. */
+BOOL QueryPerformanceCounter(LARGE_INTEGER *pli)
+{
+    pli->QuadPart = 0;
+    return TRUE;
+}
+
+BOOL QueryPerformanceFrequency(LARGE_INTEGER *pli)
+{
+    pli->QuadPart = 1000000;
+    return TRUE;
+}
+
 DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION ptzi)
 {
     vClaim(ptzi, sizeof(*ptzi), "GetTimeZoneInformation");

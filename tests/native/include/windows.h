@@ -121,6 +121,14 @@ typedef union _ULARGE_INTEGER {
     ULONGLONG QuadPart;
 } ULARGE_INTEGER;
 
+typedef union _LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    };
+    LONGLONG QuadPart;
+} LARGE_INTEGER;
+
 typedef struct _TIME_ZONE_INFORMATION {
     LONG Bias;
     WCHAR StandardName[32];
@@ -179,6 +187,9 @@ DWORD GetTickCount(void);
 BOOL SetLocalTime(const SYSTEMTIME *pst);
 BOOL SetSystemTime(const SYSTEMTIME *pst);
 BOOL FileTimeToSystemTime(const FILETIME *pft, LPSYSTEMTIME pst);
+BOOL SystemTimeToFileTime(const SYSTEMTIME *pst, LPFILETIME pft);
+BOOL QueryPerformanceCounter(LARGE_INTEGER *pli);
+BOOL QueryPerformanceFrequency(LARGE_INTEGER *pli);
 DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION ptzi);
 DWORD FormatMessageA(DWORD dwFlags, const void *lpSource, DWORD dwMessageId, DWORD dwLanguageId,
                      LPSTR lpBuffer, DWORD nSize, va_list *args);
