@@ -157,7 +157,8 @@ int OnHostAddressResolution(WPARAM wParam, LPARAM lParam)
 }
 
 /* Microseconds from liConnectCalled to now, by the performance counter:
- * the tick count's steps of 10 to 16 ms are as long as the round trip. */
+ * the tick count moves in steps of 10 to 16 ms, a whole round trip on a
+ * near network. */
 static DWORD dwMicrosecondsSinceConnect(void)
 {
     LARGE_INTEGER liNow, liFreq;

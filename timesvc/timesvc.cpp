@@ -241,9 +241,9 @@ void TimeRead(void)
         tClock = tClockOf(ntohl(ulbuffer));
         /* The answer left the server half a second into its second, on
          * average, and has been under way half the round trip since. */
-        if (tClock < llReleaseFloor())
+        if (tClock < llReleaseFloor()) {
             lpsNotSet = szTooEarly;
-        else if (SetClockFromSeconds(tClock, KX_HALF_SECOND_US + dwRoundTripUs / 2) != 0) {
+        } else if (SetClockFromSeconds(tClock, KX_HALF_SECOND_US + dwRoundTripUs / 2) != 0) {
             vSetterFailure(GetLastError(), szReason, sizeof(szReason));
             lpsNotSet = szReason;
         }

@@ -19,9 +19,8 @@ static TimeFields tmLocal;      /* the one record that LocalTimeOf hands out */
 #define DAYS_PER_400Y   146097  /* any 400 years in a row hold 97 leap days */
 #define LEAPS_BEFORE_1970 (1969 / 4 - 1969 / 100 + 1969 / 400)
 /* The last local second we give a time for: 9999-12-31 23:59:59, where
- * four digits of year and the system's own calendar end.  It lies far
- * beyond any answer in any zone; only the bound keeps the arithmetic sound
- * for every 64-bit instant. */
+ * the four digits of the year shown end.  It lies far beyond any answer in
+ * any zone; the bound keeps the arithmetic sound for every 64-bit instant. */
 #define LAST_LOCAL_SECOND 253402300799LL
 
 static const int aiMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
