@@ -4,43 +4,39 @@
 # noisy, so the programs are launched in turn, interleaved, and medians
 # are shown.
 #
-# Floors: an empty dialog, and Kalvex32's own dialog template with the
-# system's BUTTON and STATIC classes in place of ours, each shown by a
-# program that does nothing else (tools/kxfloor.cpp).
+# Floors: an empty dialog; Kalvex32's own dialog template with the
+# system's BUTTON and STATIC classes in place of ours; and that template
+# shown after starting Winsock 1.1, which Kalvex32 must do before its
+# dialog: the floor that its start-up is measured against.  Each is shown
+# by a program that does nothing else (tools/kxfloor.cpp).
 #
 # Prints the programs' sizes; ready time (launch until the dialog waits for
-# input) and resident memory then, medians over N launches; Start to the
-# DayTime result from our own server on a loopback address; and processor
-# time while probing at Interval 20 over S seconds.
+# input) and resident memory then, medians over N launches, and Kalvex32's
+# ready time over each floor's; Start to the DayTime result from our own
+# server on a loopback address; and processor time while probing at
+# Interval 20 over S seconds.
 #
 # Only the 64-bit build where this machine cannot run 32-bit code.
-# KX_BUILD picks the build folder, KX_BENCH_N the launches (15),
+# KX_BUILD picks the build folder, KX_BENCH_N the launches (41: medians of
+# 15 move by a tenth from run to run on a busy machine),
 # KX_BENCH_SECONDS the probing time (60), KX_NET_BASE the loopback
 # addresses (as for the tests: 127.0.0.BASE+1 serves), KX_BENCH_OTHER
 # another Kalvex32.exe to measure alongside (an earlier build, say).
 set -e -o pipefail
 cd "$(dirname "$0")/.."
-. scripts/configure.sh
-scripts/setup.sh
-. scripts/wine-loader.sh
-BUILD=${KX_BUILD:-build}
-N=${KX_BENCH_N:-15}
+. scripts/lib.sh
+kx_setup
+BUILD=$(kx_build_folder)
+N=${KX_BENCH_N:-41}
 SECONDS_CPU=${KX_BENCH_SECONDS:-60}
 ADDR=127.0.0.$(( ${KX_NET_BASE:-10} + 1 ))
-ARCH=i686
-[ "$KX_RUNS_I686" = 1 ] || ARCH=x86_64
-mkdir -p "$BUILD"
-BUILD=$(realpath "$BUILD")
+ARCH=$KX_SHOWN_ARCH
 kx_configure "$BUILD" "$ARCH"
-cmake --build "$BUILD/$ARCH" -j"$(nproc)" \
-    --target Kalvex32 kxserve kxbench kxfloor-empty kxfloor-template -- --no-print-directory 2>&1 |
-    sed -e '/^\[ *[0-9]*%\]/d' -e '/^Consolidate compiler generated/d'
+kx_build "$BUILD/$ARCH" Kalvex32 kxserve kxbench kxfloor-empty kxfloor-template kxfloor-winsock
 BIN=$BUILD/$ARCH
 
 # A prefix of the benchmark's own, so that its settings never meet the tests'.
-export WINEPREFIX=$BUILD/wineprefix-bench
-scripts/prefix.sh "$WINEPREFIX"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+kx_prefix "$BUILD/wineprefix-bench"
 # Wine's own services start with the first program and keep its output
 # open: let them start from one that leaves ours alone, and end them at the
 # end (the prefix is the benchmark's own).
@@ -73,8 +69,10 @@ cpu() {
         'BEGIN { printf "%d %.3f\n", t * 1000 / hz, t * 100 / hz / s }'
 }
 
-programs=("$BIN/kxfloor-empty.exe" "$BIN/kxfloor-template.exe" "$BIN/Kalvex32.exe")
-names=("empty dialog" "template floor" "Kalvex32")
+programs=("$BIN/kxfloor-empty.exe" "$BIN/kxfloor-template.exe" "$BIN/kxfloor-winsock.exe"
+    "$BIN/Kalvex32.exe")
+names=("empty dialog" "template floor" "template + Winsock floor" "Kalvex32")
+OURS=3
 if [ -n "$KX_BENCH_OTHER" ]; then
     programs+=("$(realpath "$KX_BENCH_OTHER")")
     names+=("other: $KX_BENCH_OTHER")
@@ -107,13 +105,19 @@ echo "Kalvex32 bench: $ARCH build under $("$KX_WINE" --version), medians of $N l
     "CPU over ${SECONDS_CPU} s probing at Interval 20 (the template floor idle), $(date -u +%Y-%m-%d)"
 echo "Machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1), $(uname -sr)"
 printf '%-34s %10s %10s %10s %12s %16s\n' program "size B" "ready ms" "RSS KB" "DayTime ms" "CPU ms (%)"
+readies=()
 for p in "${!programs[@]}"; do
     ready=$(awk '{ print $1 }' "$RUN/ready.$p" | median)
+    readies[p]=$ready
     rss=$(awk '{ print $2 }' "$RUN/ready.$p" | median)
     day=-; cpu=-
     [ -s "$RUN/daytime.$p" ] && day=$(median < "$RUN/daytime.$p")
     [ -s "$RUN/cpu.$p" ] && cpu=$(awk '{ printf "%s (%s)", $1, $2 }' "$RUN/cpu.$p")
     printf '%-34s %10s %10s %10s %12s %16s\n' "${names[p]}" "$(stat -c %s "${programs[p]}")" \
         "$ready" "$rss" "$day" "$cpu"
+done
+for p in 0 1 2; do
+    awk -v a="${readies[OURS]}" -v b="${readies[p]}" -v n="${names[p]}" \
+        'BEGIN { printf "Kalvex32 ready / %s ready: %s\n", n, (a + 0 > 0 && b + 0 > 0 ? sprintf("%.3f", a / b) : "-") }'
 done
 rm -f "$RUN"/ready.* "$RUN"/daytime.* "$RUN"/cpu.*

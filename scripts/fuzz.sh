@@ -7,9 +7,10 @@
 set -e -o pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH=${1:-60}
-scripts/setup.sh
-BUILD=$(realpath -m "${KX_BUILD:-build}")/native
-scripts/native-build.sh "$BUILD"
+. scripts/lib.sh
+kx_setup
+BUILD=$(kx_build_folder)/native
+kx_build_native "$BUILD"
 LOGS=$BUILD/fuzz-logs
 mkdir -p "$LOGS" "$BUILD/findings"
 # Findings of earlier runs stay for reference; only this run's are counted.

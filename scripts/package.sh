@@ -2,20 +2,22 @@
 # Builds the Release program for 32- and 64-bit Windows and packs each, with
 # its help file and a README.txt, into dist/Kalvex32-VERSION-win32.zip and
 # dist/Kalvex32-VERSION-win64.zip, and lists their SHA-256 sums in
-# dist/SHA256SUMS.  The same sources give the same bytes: the zips carry
-# fixed times and a fixed order, and the programs no link time.
-# KX_BUILD picks the build folder (as for test.sh), KX_ARCHS the
-# architectures, KX_DIST the folder the packages go to.
+# dist/SHA256SUMS.  The same sources give the same bytes: the zips' entries
+# carry the release date (cmake/release.cmake) and a fixed order, and the
+# programs no link time.  KX_BUILD picks the build folder (as for test.sh),
+# KX_ARCHS the architectures, KX_DIST the folder the packages go to,
+# KX_NO_SETUP=1 leaves out the check for missing packages.
 set -e -o pipefail
 cd "$(dirname "$0")/.."
-. scripts/configure.sh
-[ -n "$KX_NO_SETUP" ] || scripts/setup.sh
-BUILD=${KX_BUILD:-build}
+. scripts/lib.sh
+kx_setup
+BUILD=$(kx_build_folder)
 ARCHS=${KX_ARCHS:-"i686 x86_64"}
 DIST=${KX_DIST:-dist}
-mkdir -p "$BUILD" "$DIST"
-BUILD=$(realpath "$BUILD")
+mkdir -p "$DIST"
 DIST=$(realpath "$DIST")
+# A text that the build's version header defines.
+defined() { sed -n "s/^#define $1  *\"\(.*\)\"\$/\1/p" "$BUILD/$a/generated/kxversion.h"; }
 zips=()
 for a in $ARCHS; do
     kx_configure "$BUILD" "$a"
@@ -23,14 +25,15 @@ for a in $ARCHS; do
         echo "package: $BUILD/$a is not a Release build" >&2
         exit 1
     fi
-    cmake --build "$BUILD/$a" -j"$(nproc)" --target Kalvex32 -- --no-print-directory 2>&1 |
-        sed -e '/^\[ *[0-9]*%\]/d' -e '/^Consolidate compiler generated/d'
-    version=$(sed -n 's/^#define KX_VERSION  *"\(.*\)"$/\1/p' "$BUILD/$a/generated/kxversion.h")
+    kx_build "$BUILD/$a" Kalvex32
+    version=$(defined KX_VERSION)
+    released=$(defined KX_RELEASE_DATE)
     case $a in i686) bits=32 ;; *) bits=64 ;; esac
     zip=Kalvex32-$version-win$bits.zip
-    python3 - "$DIST/$zip" "$version" "$BUILD/$a/Kalvex32.exe" res/KALVEX.HLP docs/README.txt <<'PY'
+    python3 - "$DIST/$zip" "$version" "$released" "$BUILD/$a/Kalvex32.exe" res/KALVEX.HLP docs/README.txt <<'PY'
 import sys, zipfile
-out, version, exe, hlp, readme = sys.argv[1:]
+out, version, released, exe, hlp, readme = sys.argv[1:]
+date = tuple(int(n) for n in released.split("-")) + (0, 0, 0)
 text = open(readme, encoding="ascii").read().replace("@VERSION@", version)
 entries = [
     ("Kalvex32.exe", open(exe, "rb").read()),
@@ -39,7 +42,7 @@ entries = [
 ]
 with zipfile.ZipFile(out + ".tmp", "w") as z:
     for name, data in entries:
-        info = zipfile.ZipInfo(name, date_time=(1980, 1, 1, 0, 0, 0))
+        info = zipfile.ZipInfo(name, date_time=date)
         info.compress_type = zipfile.ZIP_DEFLATED
         info.create_system = 0          # made on "MS-DOS": no Unix modes
         info.external_attr = 0x20       # archive bit

@@ -16,33 +16,23 @@
 # 144 is 150 %, 192 is 200 %), KX_XDISPLAY the number of the virtual display.
 set -e -o pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-. scripts/wine-loader.sh
-BUILD=${KX_BUILD:-build}
+. scripts/lib.sh
+kx_setup
+BUILD=$(kx_build_folder)
 # The shipped program is the 32-bit one; where this machine cannot run
 # 32-bit code, the 64-bit build shows the same.
-ARCH=i686
-[ "$KX_RUNS_I686" = 1 ] || ARCH=x86_64
+ARCH=$KX_SHOWN_ARCH
 ADDR=${KX_DEMO_ADDR:-127.0.0.250}
 DPI=${KX_DPI:-96}
-mkdir -p "$BUILD"
-BUILD=$(realpath "$BUILD")
-if [ ! -f "$BUILD/$ARCH/CMakeCache.txt" ]; then
-    cmake -S . -B "$BUILD/$ARCH" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$ARCH.cmake" \
-        -DKX_WINEPREFIX="$BUILD/wineprefix" >/dev/null
-fi
-cmake --build "$BUILD/$ARCH" -j"$(nproc)" --target Kalvex32 kxserve kxdrive -- --no-print-directory 2>&1 |
-    sed -e '/^\[ *[0-9]*%\]/d' -e '/^Consolidate compiler generated/d'
+kx_configure "$BUILD" "$ARCH"
+kx_build "$BUILD/$ARCH" Kalvex32 kxserve kxdrive
 BIN=$BUILD/$ARCH
 RUN=$BUILD/run
 mkdir -p "$RUN"
 
 # The tests' prefix keeps Wine's null display driver; the program is shown
-# from a prefix of its own that has the X11 one.
-export WINEPREFIX=$BUILD/wineprefix-x11
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# from a prefix of its own that has the X11 one (made once the display is up).
+WINEPREFIX=$BUILD/wineprefix-x11
 INI=$WINEPREFIX/drive_c/windows/KALVEX.INI
 
 pids=()     # what we started, ended in reverse order; the X server last
@@ -72,17 +62,7 @@ if [ -z "$DISPLAY" ]; then
     HEADLESS=1
 fi
 
-if [ ! -f "$WINEPREFIX/.kx-ready" ]; then
-    echo "run: creating $WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    "$KX_WINE" wineboot -i >/dev/null 2>&1 || true
-    # The symbols of the caption buttons, which this Wine does not find alone.
-    for f in /usr/share/wine/fonts/marlett.ttf; do
-        [ -f "$f" ] && cp "$f" "$WINEPREFIX/drive_c/windows/Fonts/"
-    done
-    wineserver -w
-    touch "$WINEPREFIX/.kx-ready"
-fi
+kx_prefix "$WINEPREFIX" x11
 # With no window manager on the virtual display, Wine draws the windows'
 # frames and captions itself; on a real desktop the window manager does.
 if [ -n "$HEADLESS" ]; then

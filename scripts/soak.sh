@@ -4,13 +4,15 @@
 # addresses as for the tests; KX_SOAK_ARCH picks the build (x86_64).
 set -e -o pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 STEPS=${1:-100000}
 ARCH=${KX_SOAK_ARCH:-x86_64}
-BUILD=$(realpath -m "${KX_BUILD:-build}")
+BUILD=$(kx_build_folder)
 # The test command builds everything; no test carries this name, so none runs.
 KX_ARCHS=$ARCH scripts/test.sh -R '^no test by this name$' >/dev/null
-scripts/prefix.sh "$BUILD/wineprefix"
+kx_find_wine
+kx_prefix "$BUILD/wineprefix"
 # Wine's services would hold our output open after the test has ended.
-trap 'WINEPREFIX="$BUILD/wineprefix" wineserver -k' EXIT
+trap 'wineserver -k' EXIT
 cd "$BUILD/$ARCH/tests"
 KX_SOAK_STEPS=$STEPS ../wine-run ./kalvex_tests.exe --gtest_filter='Soak.*'

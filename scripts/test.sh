@@ -5,23 +5,16 @@
 # KX_BUILD picks the build folder, KX_ARCHS the architectures.
 set -e -o pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-. scripts/wine-loader.sh
-BUILD=${KX_BUILD:-build}
+. scripts/lib.sh
+kx_setup
+BUILD=$(kx_build_folder)
 ARCHS=${KX_ARCHS:-"i686 x86_64"}
-mkdir -p "$BUILD"
-BUILD=$(realpath "$BUILD")
 PREFIX=$BUILD/wineprefix
-scripts/prefix.sh "$PREFIX"
+kx_prefix "$PREFIX"
 : > "$BUILD/CTestTestfile.cmake"
 for a in $ARCHS; do
-    if [ ! -f "$BUILD/$a/CMakeCache.txt" ]; then
-        cmake -S . -B "$BUILD/$a" -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$a.cmake" \
-            -DKX_WINEPREFIX="$PREFIX" >/dev/null
-    fi
-    cmake --build "$BUILD/$a" -j"$(nproc)" -- --no-print-directory 2>&1 |
-        sed -e '/^\[ *[0-9]*%\]/d' -e '/^Consolidate compiler generated/d'
+    kx_configure "$BUILD" "$a"
+    kx_build "$BUILD/$a"
     if [ "$a" = i686 ] && [ "$KX_RUNS_I686" != 1 ]; then
         echo "test: this machine's kernel cannot run 32-bit code, so Wine cannot run the i686 build: it is built, its tests but the native checks of the Release program are left out"
         echo "subdirs(\"$a/static\")" >> "$BUILD/CTestTestfile.cmake"
@@ -31,12 +24,12 @@ for a in $ARCHS; do
 done
 # The rules that read outside input, built natively under the sanitizers:
 # each fuzz harness over its seeds and then briefly (tests/native).
-scripts/native-build.sh "$BUILD/native"
+kx_build_native "$BUILD/native"
 echo 'subdirs("native")' >> "$BUILD/CTestTestfile.cmake"
 # A wineserver or Wine service started by a test would hold ctest's output
 # pipe open, and starting them is most of a test's cost: keep one idle Wine
 # program (cmd reading a pipe we hold) running for the whole ctest run.
-scripts/prefix.sh "$PREFIX"
+kx_prefix "$PREFIX"
 rm -f "$BUILD/.keepalive"
 mkfifo "$BUILD/.keepalive"
 shells=system32
