@@ -4,12 +4,13 @@
 Twelve 64x32 button faces (normal, pressed and focused for Help, Go, Stop and
 Exit) as RLE4-compressed 4-bit bitmaps in the standard 16-colour palette (the
 program stretches them at larger DPIs; compressed, to keep it small), and two
-16-colour icons: KALVEX at 16, 24, 32 and 48 pixels, KALVEXPRO at 32.  The
-faces can also be drawn larger (FACE_SCALES).  Everything is drawn here
-pixel by pixel, labels included (a small bold pixel font below), so the
-output is reproducible with nothing but python3.  The larger sizes are drawn
-from the same figures as the small ones, each shape's outline smoothed the
-way pixel artists enlarge by hand (Scale2x, Scale3x), never blurred:
+16-colour icons: KALVEX at 16, 24, 32 and 48 pixels, KALVEXPRO at 32.
+Everything is drawn here pixel by pixel, labels included (a small bold pixel
+font below), so the output is reproducible with nothing but python3.  The
+icon's other sizes are drawn from the same figures as its 32 pixels, each
+pixel taking the colour of the figure under its centre, never blurred.  The
+test command checks that res/ holds what this draws.
+
 
     python3 scripts/gen-images.py [output folder, default res/]
 """
@@ -31,11 +32,8 @@ DKGRAY, RED, GREEN, YELLOW, BLUE, MAGENTA, CYAN, WHITE = range(8, 16)
 FACE_W, FACE_H = 64, 32
 ICON_SIZE = 32
 
-# Larger faces: the scale of their pictures, their height, and the amount
-# added to the resource number.  None are made today: the program stretches
-# the first set at larger DPIs, since more sets would not fit its size (a
-# set at 1.5 costs 13 KB, at 2 17 KB).
-FACE_SCALES = ()
+# The program stretches its faces at larger DPIs: a set drawn for each
+# size would not fit its size (a set at 1.5 costs 13 KB, at 2 17 KB).
 # The icon sizes of 100 to 150 % (16, 24 small; 32, 48 large); 64 pixels
 # would cost 2.7 KB more.
 ICON_SIZES = (16, 24, 32, 48)
@@ -76,7 +74,7 @@ def draw_text(img, x, y, text, colour):
     """Draws text with its cap line at row y; returns the ink's right edge."""
     for c in text:
         rows = GLYPHS[c]
-        img.shape(x, y, rows, colour, smooth=False)
+        img.shape(x, y, rows, colour)
         x += len(rows[0]) + 1
     return x - 1
 
@@ -125,7 +123,7 @@ class Image:
                 if (x - cx) ** 2 + (y - cy) ** 2 <= r * r + 0.5:
                     self.put(x, y, c)
 
-    def shape(self, x, y, rows, c, smooth=True):
+    def shape(self, x, y, rows, c):
         for dy, row in enumerate(rows):
             for dx, ch in enumerate(row):
                 if ch == '#':
@@ -136,64 +134,14 @@ def half_up(v):
     return int(math.floor(v + 0.5))
 
 
-def enlarging(m, n):
-    """A mask's height and width, its reader (False outside) and an empty
-    mask n times as large."""
-    h, w = len(m), len(m[0])
-    at = lambda x, y: 0 <= x < w and 0 <= y < h and m[y][x]
-    return h, w, at, [[False] * (n * w) for _ in range(n * h)]
-
-
-def scale2x(m):
-    """Scale2x (EPX) of a mask: corners of diagonal edges are filled in."""
-    h, w, at, out = enlarging(m, 2)
-    for y in range(h):
-        for x in range(w):
-            p, a, b, c, d = m[y][x], at(x, y - 1), at(x + 1, y), at(x - 1, y), at(x, y + 1)
-            out[2 * y][2 * x] = a if (c == a and c != d and a != b) else p
-            out[2 * y][2 * x + 1] = b if (a == b and a != c and b != d) else p
-            out[2 * y + 1][2 * x] = c if (d == c and d != b and c != a) else p
-            out[2 * y + 1][2 * x + 1] = d if (b == d and b != a and d != c) else p
-    return out
-
-
-def scale3x(m):
-    """Scale3x of a mask, the same idea on a three by three grid."""
-    h, w, at, out = enlarging(m, 3)
-    for y in range(h):
-        for x in range(w):
-            a, b, c = at(x - 1, y - 1), at(x, y - 1), at(x + 1, y - 1)
-            d, e, f = at(x - 1, y), m[y][x], at(x + 1, y)
-            g, hh, i = at(x - 1, y + 1), at(x, y + 1), at(x + 1, y + 1)
-            cells = [
-                d if (d == b and b != f and d != hh) else e,
-                b if ((d == b and b != f and d != hh and e != c)
-                      or (b == f and b != d and f != hh and e != a)) else e,
-                f if (b == f and b != d and f != hh) else e,
-                d if ((d == b and b != f and d != hh and e != g)
-                      or (d == hh and d != b and hh != f and e != a)) else e,
-                e,
-                f if ((b == f and b != d and f != hh and e != i)
-                      or (hh == f and d != hh and b != f and e != c)) else e,
-                d if (d == hh and d != b and hh != f) else e,
-                hh if ((d == hh and d != b and hh != f and e != i)
-                       or (hh == f and d != hh and b != f and e != g)) else e,
-                f if (hh == f and d != hh and b != f) else e,
-            ]
-            for n, v in enumerate(cells):
-                out[3 * y + n // 3][3 * x + n % 3] = v
-    return out
-
-
 class Scaled(Image):
     """An image drawn with the coordinates of the 1x pictures, k times as
     large (or small).  Every pixel takes the colour of the 1x figure under
-    its centre; shapes are enlarged with Scale2x or Scale3x first, so their
-    diagonals and curves stay smooth instead of turning into steps."""
+    its centre."""
 
-    def __init__(self, w, h, fill, k, oy=0.0):
+    def __init__(self, w, h, fill, k):
         super().__init__(w, h, fill)
-        self.k, self.oy = k, oy      # oy: where the 1x top edge lands
+        self.k = k
 
     def fill(self, x0, y0, x1, y1, c):
         for y in range(max(y0, 0), min(y1, self.h - 1) + 1):
@@ -201,20 +149,20 @@ class Scaled(Image):
                 self.px[y][x] = c
                 self.opaque[y][x] = True
 
-    def span(self, a, b, o=0.0):
-        """Pixels covered by the 1x pixels a to b, at least one; o shifts."""
-        p0 = half_up(a * self.k + o)
-        return p0, max(p0, half_up((b + 1) * self.k + o) - 1)
+    def span(self, a, b):
+        """Pixels covered by the 1x pixels a to b, at least one."""
+        p0 = half_up(a * self.k)
+        return p0, max(p0, half_up((b + 1) * self.k) - 1)
 
-    def centre(self, p, o=0.0):
+    def centre(self, p):
         """The 1x coordinate of pixel p's centre (1x pixel centres are whole)."""
-        return (p + 0.5 - o) / self.k - 0.5
+        return (p + 0.5) / self.k - 0.5
 
     def put(self, x, y, c):
         self.rect(x, y, x, y, c)
 
     def rect(self, x0, y0, x1, y1, c):
-        (px0, px1), (py0, py1) = self.span(x0, x1), self.span(y0, y1, self.oy)
+        (px0, px1), (py0, py1) = self.span(x0, x1), self.span(y0, y1)
         self.fill(px0, py0, px1, py1, c)
 
     def line(self, x0, y0, x1, y1, c):
@@ -231,51 +179,10 @@ class Scaled(Image):
         length2 = dx * dx + dy * dy or 1
         for py in range(self.h):
             for px in range(self.w):
-                u, v = self.centre(px), self.centre(py, self.oy)
+                u, v = self.centre(px), self.centre(py)
                 t = max(0.0, min(1.0, ((u - x0) * dx + (v - y0) * dy) / length2))
                 if (u - x0 - t * dx) ** 2 + (v - y0 - t * dy) ** 2 <= 0.3:
                     self.fill(px, py, px, py, c)
-
-    def disc(self, cx, cy, r, c):
-        for py in range(self.h):
-            for px in range(self.w):
-                if (self.centre(px) - cx) ** 2 + (self.centre(py, self.oy) - cy) ** 2 <= r * r + 0.5:
-                    self.fill(px, py, px, py, c)
-
-    def mask(self, x, y, rows, smooth=True):
-        """The pixels of a shape whose top left 1x pixel is (x, y)."""
-        m = [[ch == '#' for ch in row] for row in rows]
-        n = 1
-        if smooth:
-            n = 2 if self.k == 2 else 3 if self.k == 1.5 else 1
-        big = scale2x(m) if n == 2 else scale3x(m) if n == 3 else m
-        h, w = len(rows), len(rows[0])
-        (px0, px1), (py0, py1) = self.span(x, x + w - 1), self.span(y, y + h - 1, self.oy)
-        out = set()
-        for py in range(py0, py1 + 1):
-            for px in range(px0, px1 + 1):
-                mx = int(math.floor((self.centre(px) - x + 0.5) * n))
-                my = int(math.floor((self.centre(py, self.oy) - y + 0.5) * n))
-                if 0 <= mx < w * n and 0 <= my < h * n and big[my][mx]:
-                    out.add((px, py))
-        return out
-
-    def shape(self, x, y, rows, c, smooth=True):
-        """Letters keep their square corners (smooth=False): Scale2x would
-        round the ends of their strokes."""
-        for (px, py) in self.mask(x, y, rows, smooth):
-            self.fill(px, py, px, py, c)
-
-    def outlined(self, x, y, rows, fill, outline):
-        m = self.mask(x, y, rows)
-        r = max(1, int(self.k))
-        for (px, py) in m:
-            for oy in range(-r, r + 1):
-                for ox in range(-r, r + 1):
-                    if (px + ox, py + oy) not in m:
-                        self.fill(px + ox, py + oy, px + ox, py + oy, outline)
-        for (px, py) in m:
-            self.fill(px, py, px, py, fill)
 
 
 def mask_of(rows):
@@ -284,9 +191,6 @@ def mask_of(rows):
 
 def outlined(img, x, y, rows, fill, outline=BLACK):
     """Draws a shape with a one-pixel outline all round it."""
-    if isinstance(img, Scaled):
-        img.outlined(x, y, rows, fill, outline)
-        return
     m = mask_of(rows)
     ring = set()
     for (px, py) in m:
@@ -330,31 +234,22 @@ LABEL_X0, LABEL_X1 = 28, 59
 LABEL_Y = 12
 
 
-def pixels(img, x0, y0, x1, y1, c):
-    """Fills whole pixels, whatever the image's scale."""
-    for y in range(y0, y1 + 1):
-        for x in range(x0, x1 + 1):
-            img.px[y][x] = c
-
-
-def face(pressed, k=1, h=FACE_H):
-    """The empty face: a black rim of r pixels with its corners cut, so the
-    button reads as rounded, and a bevel out to the edge width that the
-    control layer etches inside of (3 pixels at 64x32, 4 and 6 above)."""
-    w = int(FACE_W * k)
-    img = Image(w, h, LTGRAY) if k == 1 else Scaled(w, h, LTGRAY, k, (h - FACE_H * k) / 2)
-    r, edge = max(1, int(k)), int(3 * k)
-    for i in range(r):
-        pixels(img, r - i, i, w - 1 - (r - i), i, BLACK)                  # top
-        pixels(img, r - i, h - 1 - i, w - 1 - (r - i), h - 1 - i, BLACK)  # bottom
-        pixels(img, i, r - i, i, h - 1 - (r - i), BLACK)                  # left
-        pixels(img, w - 1 - i, r - i, w - 1 - i, h - 1 - (r - i), BLACK)  # right
+def face(pressed):
+    """The empty face: a black rim with its corners cut, so the button reads
+    as rounded, and a bevel out to the 3-pixel edge that the control layer
+    etches inside of."""
+    w, h = FACE_W, FACE_H
+    img = Image(w, h, LTGRAY)
+    img.rect(1, 0, w - 2, 0, BLACK)                           # top
+    img.rect(1, h - 1, w - 2, h - 1, BLACK)                   # bottom
+    img.rect(0, 1, 0, h - 2, BLACK)                           # left
+    img.rect(w - 1, 1, w - 1, h - 2, BLACK)                   # right
     light, dark = (DKGRAY, WHITE) if pressed else (WHITE, DKGRAY)
-    for i in range(r, edge):
-        pixels(img, i, i, w - 1 - i, i, light)
-        pixels(img, i, i, i, h - 1 - i, light)
-        pixels(img, i, h - 1 - i, w - 1 - i, h - 1 - i, dark)
-        pixels(img, w - 1 - i, i, w - 1 - i, h - 1 - i, dark)
+    for i in (1, 2):
+        img.rect(i, i, w - 1 - i, i, light)
+        img.rect(i, i, i, h - 1 - i, light)
+        img.rect(i, h - 1 - i, w - 1 - i, h - 1 - i, dark)
+        img.rect(w - 1 - i, i, w - 1 - i, h - 1 - i, dark)
     return img
 
 
@@ -431,13 +326,13 @@ BUTTONS = [
 ]
 
 
-def button_faces(k=1, h=FACE_H):
-    """Yields (resource id, image) for all twelve faces at scale k."""
+def button_faces():
+    """Yields (resource id, image) for all twelve faces."""
     for cid, text, picture in BUTTONS:
         for offset, pressed, focused in ((1000, False, False),
                                          (3000, True, False),
                                          (5000, False, True)):
-            img = face(pressed, k, h)
+            img = face(pressed)
             s = 1 if pressed else 0      # the pressed face's content sinks a pixel
             picture(img, pressed, s)
             label(img, text, s, focused)
@@ -490,9 +385,9 @@ def icon(pro, size=ICON_SIZE):
 PALETTE_BYTES = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE)
 
 
-def dib(img, with_mask):
-    """BITMAPINFOHEADER, palette and 4-bit rows bottom up (plus the AND mask
-    of an icon image, whose header then counts both halves)."""
+def dib(img):
+    """An icon image: BITMAPINFOHEADER, palette, 4-bit rows bottom up and
+    the AND mask, which the header's height counts as a second half."""
     row_bytes = ((img.w * 4 + 31) // 32) * 4
     xor = bytearray()
     for y in range(img.h - 1, -1, -1):
@@ -502,16 +397,14 @@ def dib(img, with_mask):
             row[x // 2] |= c << (4 if x % 2 == 0 else 0)
         xor += row
     mask = bytearray()
-    if with_mask:
-        mask_row = ((img.w + 31) // 32) * 4
-        for y in range(img.h - 1, -1, -1):
-            row = bytearray(mask_row)
-            for x in range(img.w):
-                if not img.opaque[y][x]:
-                    row[x // 8] |= 0x80 >> (x % 8)
-            mask += row
-    height = img.h * 2 if with_mask else img.h
-    header = struct.pack("<IiiHHIIiiII", 40, img.w, height, 1, 4, 0,
+    mask_row = ((img.w + 31) // 32) * 4
+    for y in range(img.h - 1, -1, -1):
+        row = bytearray(mask_row)
+        for x in range(img.w):
+            if not img.opaque[y][x]:
+                row[x // 8] |= 0x80 >> (x % 8)
+        mask += row
+    header = struct.pack("<IiiHHIIiiII", 40, img.w, img.h * 2, 1, 4, 0,
                          len(xor) + len(mask), 0, 0, 16, 0)
     return header + PALETTE_BYTES + bytes(xor) + bytes(mask)
 
@@ -559,20 +452,18 @@ def rle4(img):
     return bytes(out)
 
 
-def bmp_file(img, compressed=False):
-    if compressed:
-        bits = rle4(img)
-        body = struct.pack("<IiiHHIIiiII", 40, img.w, img.h, 1, 4, 2,
-                           len(bits), 0, 0, 16, 0) + PALETTE_BYTES + bits
-    else:
-        body = dib(img, False)
+def bmp_file(img):
+    """A bitmap file in RLE4."""
+    bits = rle4(img)
+    body = struct.pack("<IiiHHIIiiII", 40, img.w, img.h, 1, 4, 2,
+                       len(bits), 0, 0, 16, 0) + PALETTE_BYTES + bits
     offset = 14 + 40 + len(PALETTE_BYTES)
     return struct.pack("<2sIHHI", b"BM", 14 + len(body), 0, 0, offset) + body
 
 
 def ico_file(imgs):
     """An icon file holding one image per size, smallest first."""
-    bodies = [dib(img, True) for img in imgs]
+    bodies = [dib(img) for img in imgs]
     head = struct.pack("<HHH", 0, 1, len(imgs))
     offset = 6 + 16 * len(imgs)
     for img, body in zip(imgs, bodies):
@@ -587,11 +478,7 @@ def main():
     os.makedirs(out, exist_ok=True)
     for rid, img in button_faces():
         with open(os.path.join(out, "btn%d.bmp" % rid), "wb") as f:
-            f.write(bmp_file(img, compressed=True))
-    for k, h, add in FACE_SCALES:
-        for rid, img in button_faces(k, h):
-            with open(os.path.join(out, "btn%d.bmp" % (rid + add)), "wb") as f:
-                f.write(bmp_file(img, compressed=True))
+            f.write(bmp_file(img))
     with open(os.path.join(out, "kalvex.ico"), "wb") as f:
         f.write(ico_file([icon(False, size) for size in ICON_SIZES]))
     with open(os.path.join(out, "kalvexpro.ico"), "wb") as f:

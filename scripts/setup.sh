@@ -8,7 +8,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 need=()
 for p in cmake make mingw-w64 googletest wine wine64 wine32:i386 xvfb imagemagick x11-apps \
-         clang-14 libclang-rt-14-dev; do
+         clang-14 libclang-rt-14-dev python3; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -6,6 +6,8 @@
 #   release_checks.sh package SOURCE BUILD ARCH EXE WORK
 #                                              the zip holds what it should,
 #                                              and packing again gives its bytes
+#   release_checks.sh images SOURCE WORK       res/ holds the images that
+#                                              scripts/gen-images.py draws
 set -e -o pipefail
 case $1 in
 size)
@@ -47,6 +49,15 @@ assert readme.count(b"\n") > 20 and readme.count(b"\n") == readme.count(b"\r\n")
 assert b"@VERSION@" not in readme
 print(sys.argv[1], names)
 PY
+    ;;
+images)
+    src=$2 work=$3
+    rm -rf "$work"
+    python3 "$src/scripts/gen-images.py" "$work"
+    for f in "$work"/* "$src"/res/*.bmp "$src"/res/*.ico; do
+        cmp "$work/${f##*/}" "$src/res/${f##*/}"
+    done
+    echo "res/ holds what scripts/gen-images.py draws:" $(cd "$work" && ls)
     ;;
 *)
     exit 2 ;;
