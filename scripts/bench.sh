@@ -12,7 +12,7 @@
 #
 # Prints the programs' sizes; ready time (launch until the dialog waits for
 # input) and resident memory then, medians over N launches, and Kalvex32's
-# ready time over each floor's; Start to the DayTime result from our own
+# (and the other's) ready time over each floor's; Start to the DayTime result from our own
 # server on a loopback address; and processor time while probing at
 # Interval 20 over S seconds.
 #
@@ -57,13 +57,19 @@ bench() { (cd "$RUN" && "$KX_WINE" "$BIN/kxbench.exe" "$@" | tr -d '\r'); }
 # over SECONDS_CPU, counted from 3 s after launch until 1 s before it ends.
 cpu() {
     bench cpu "$1" $((SECONDS_CPU + 4)) $2 >/dev/null &
-    local job=$! pid= a b
+    local job=$! pid= q a b
     sleep 3
-    pid=$(pgrep -n -f "$(basename "$1")" || true)
-    [ -n "$pid" ] || { wait $job; echo "- -"; return; }
-    a=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+    # The newest process running the program in our prefix (others may run
+    # programs of the same name), not kxbench that names it.
+    for q in $(pgrep -f "$(basename "$1")" || true); do
+        grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$q/environ" 2>/dev/null || continue
+        tr '\0' ' ' <"/proc/$q/cmdline" 2>/dev/null | grep -q kxbench || pid=$q
+    done
+    if [ -z "$pid" ] || ! a=$(awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null); then
+        wait $job; echo "- -"; return
+    fi
     sleep "$SECONDS_CPU"
-    b=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+    b=$(awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null) || { wait $job; echo "- -"; return; }
     wait $job
     awk -v t=$((b - a)) -v hz="$(getconf CLK_TCK)" -v s="$SECONDS_CPU" \
         'BEGIN { printf "%d %.3f\n", t * 1000 / hz, t * 100 / hz / s }'
@@ -116,8 +122,10 @@ for p in "${!programs[@]}"; do
     printf '%-34s %10s %10s %10s %12s %16s\n' "${names[p]}" "$(stat -c %s "${programs[p]}")" \
         "$ready" "$rss" "$day" "$cpu"
 done
-for p in 0 1 2; do
-    awk -v a="${readies[OURS]}" -v b="${readies[p]}" -v n="${names[p]}" \
-        'BEGIN { printf "Kalvex32 ready / %s ready: %s\n", n, (a + 0 > 0 && b + 0 > 0 ? sprintf("%.3f", a / b) : "-") }'
+for ((q = OURS; q < ${#programs[@]}; q++)); do
+    for p in 0 1 2; do
+        awk -v a="${readies[q]}" -v b="${readies[p]}" -v m="${names[q]}" -v n="${names[p]}" \
+            'BEGIN { printf "%s ready / %s ready: %s\n", m, n, (a + 0 > 0 && b + 0 > 0 ? sprintf("%.3f", a / b) : "-") }'
+    done
 done
 rm -f "$RUN"/ready.* "$RUN"/daytime.* "$RUN"/cpu.*
