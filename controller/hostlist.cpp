@@ -2,20 +2,6 @@
 
 #include <string.h>
 
-static bool bIsControl(char c)
-{
-    return (unsigned char)c < 0x20 || c == 0x7F;
-}
-
-int iCutAtControl(char *lps)
-{
-    int i = 0;
-    while (lps[i] && !bIsControl(lps[i]))
-        ++i;
-    lps[i] = '\0';
-    return i;
-}
-
 bool bIsListableHost(const char *lps)
 {
     int i = 0;

@@ -4,15 +4,14 @@
 #ifndef KALVEX_HOSTLIST_H
 #define KALVEX_HOSTLIST_H
 
+#include "../app/text.h"
+
 /* The longest host name DNS allows: what the Host field, each list entry and
  * the Host key keep whole. */
 #define KX_HOST_MAX 253
 
 /* Room of the saved list with its terminator: a hundred long names or more. */
 #define KX_HOSTLIST_SIZE 4096
-
-/* Cuts the text at its first control character; returns what is left's length. */
-int iCutAtControl(char *lps);
 
 /* Whether a name can be listed and read back as itself: 1 to KX_HOST_MAX
  * characters, none of them ";", a blank or a control character. */

@@ -9,6 +9,7 @@
 #include "../app/format.h"
 #include "../app/results.h"
 #include "../app/seams.h"
+#include "../app/text.h"
 #include "../probe/services.h"
 #include "settings.h"
 
@@ -24,12 +25,6 @@ char szCharge[KX_CHARGE_LEN];
 /* Counts and limits, set at Start and held until the next one. */
 int iErrorCount, iErrMax = 3, iGoMin, iAlarmVal, iStopVal, bAutoStop;
 
-/* The limit fields as Start takes them. */
-static char szGoMin[5];
-static char szAlarm[5];
-static char szStop[5];
-static char szHourly[6];
-
 /* A limit field's number; anything not above 0 turns the limit off. */
 static int iLimit(HWND hDlg, int idField, LPSTR lpsBuf, int nSize)
 {
@@ -37,11 +32,6 @@ static int iLimit(HWND hDlg, int idField, LPSTR lpsBuf, int nSize)
     GetDlgItemTextA(hDlg, idField, lpsBuf, nSize);
     int iValue = iDecimal(lpsBuf);
     return iValue > 0 ? iValue : 0;
-}
-
-static BOOL bIsDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 /* The rate as a plain decimal number: blanks, a sign, digits with a point
@@ -52,7 +42,7 @@ static float fRateOf(LPCSTR lps)
 {
     char szNumber[sizeof(szHourly)];
     int n = 0;
-    while (*lps == ' ' || (*lps >= '\t' && *lps <= '\r'))
+    while (bIsBlank(*lps))
         ++lps;
     const char *lpsStart = lps;
     if (*lps == '+' || *lps == '-')

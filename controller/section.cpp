@@ -3,17 +3,7 @@
 
 #include <string.h>
 
-BOOL bIsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-/* Whether the n characters at lpsName are lpsKey, capitals aside. */
-static BOOL bIsKey(LPCSTR lpsName, size_t n, LPCSTR lpsKey)
-{
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE | SORT_STRINGSORT,
-                          lpsName, (int)n, lpsKey, -1) == CSTR_EQUAL;
-}
+#include "../app/text.h"
 
 int iSectionValue(LPCSTR lpsBlock, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)
 {
@@ -25,7 +15,7 @@ int iSectionValue(LPCSTR lpsBlock, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)
             ++lpsName;
         while (lpsNameEnd > lpsName && bIsBlank(lpsNameEnd[-1]))
             --lpsNameEnd;
-        if (!bIsKey(lpsName, (size_t)(lpsNameEnd - lpsName), lpsKey))
+        if (!bSameTextNoCase(lpsName, (int)(lpsNameEnd - lpsName), lpsKey))
             continue;
         if (!lpsEquals)
             return -1;

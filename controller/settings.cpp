@@ -4,11 +4,11 @@
  * the host list is also written as soon as it changes. */
 #include "settings.h"
 
-#include <limits.h>
-
 #include "hostlist.h"
 #include "section.h"
 #include "../app/format.h"
+#include "../app/results.h"
+#include "../app/text.h"
 #include "meter.h"
 #include "pinger.h"
 
@@ -18,141 +18,248 @@
 int bAutoStart;             /* the Auto start check box as last read or saved */
 char szService[25];         /* the Service setting, for the pre-selection */
 
-/* Working copies of the fields, owned here, used only while reading or
- * writing.  Their sizes bound what the file can put into each field, and
- * what each field takes from the keyboard. */
+/* The fields' texts as last read or saved, owned here; Start's limits are
+ * taken from the same buffers.  Their sizes bound what the file can put
+ * into each field, and what each field takes from the keyboard. */
+char szAlarm[5], szGoMin[5], szStop[5], szHourly[6];
 static char szBuffer[KX_HOST_MAX + 1];      /* Host, and each host list entry when saving */
 static char szHostList[KX_HOSTLIST_SIZE];   /* the HostList value while it is read or joined */
 static char szUser[25];
 static char szTZ[20];
-static char szAlarm[5];
-static char szGoMin[5];
-static char szHourly[6];
-static char szStop[5];
 static char szNumber[12];   /* any int as "%d": the check boxes and Stop Value */
 
-/* The text fields and the copies that keep them. */
-static const struct {
-    int id;
-    int nSize;
-} aTextFields[] = {
-    { IDC_HOST, sizeof(szBuffer) }, { IDC_INTERVAL, sizeof(szTime) },
-    { IDC_USER, sizeof(szUser) }, { IDC_TIMEZONE, sizeof(szTZ) },
-    { IDC_GOMIN, sizeof(szGoMin) }, { IDC_ALARM, sizeof(szAlarm) },
-    { IDC_STOPVAL, sizeof(szStop) }, { IDC_RATE, sizeof(szHourly) },
+/* How a setting goes between the file and the dialog. */
+enum {
+    KX_FIELD,       /* a text field, saved as typed */
+    KX_INTERVAL,    /* a text field; a value below 20 is shown and saved as "20" */
+    KX_STOPVALUE,   /* a text field, saved as the number Start took from it */
+    KX_HOSTS,       /* the Host box's list */
+    KX_CHECK,       /* a check box, read as a profile integer */
+    KX_SERVICE,     /* read for the pre-selection; saved from the radio buttons */
 };
-#define KX_NTEXTFIELDS ((int)(sizeof(aTextFields) / sizeof(aTextFields[0])))
 
-int iDecimal(LPCSTR lps)
+/* One row per setting, in the order in which Start saves them. */
+static const struct {
+    int id;                 /* the dialog control */
+    int iKind;
+    LPCSTR lpsKey;          /* found in any capitals, written in these */
+    LPCSTR lpsDefault;
+    LPSTR lpsBuf;
+    int nSize;
+    int *pbFlag;            /* a check box's state */
+} aSettings[] = {
+    { IDC_HOST,      KX_FIELD,    "Host",        KX_DEFAULT_HOST,     szBuffer,   sizeof(szBuffer),   NULL },
+    { IDC_HOST,      KX_HOSTS,    "HostList",    KX_DEFAULT_HOSTLIST, szHostList, sizeof(szHostList), NULL },
+    /* The Interval has no buffer of its own: it borrows the time on line's,
+     * which nothing reads between the opening, or a Start, and the timer
+     * step that rewrites it (Start posts that step at once, before any
+     * probe can put the time into the title). */
+    { IDC_INTERVAL,  KX_INTERVAL, "Interval",    "60",      szTime,    sizeof(szTime),    NULL },
+    /* Without a User the field starts empty.  The customary default of one
+     * blank is not stripped by every profile implementation, so none is given. */
+    { IDC_USER,      KX_FIELD,    "User",        "",        szUser,    sizeof(szUser),    NULL },
+    { IDC_TIMEZONE,  KX_FIELD,    "TZ",          "PST8PST", szTZ,      sizeof(szTZ),      NULL },
+    { IDC_ALARM,     KX_FIELD,    "Alarm",       "60",      szAlarm,   sizeof(szAlarm),   NULL },
+    { IDC_GOMIN,     KX_FIELD,    "GoMin",       "2",       szGoMin,   sizeof(szGoMin),   NULL },
+    { IDC_AUTOSTART, KX_CHECK,    "Autostart",   "0",       szNumber,  sizeof(szNumber),  &bAutoStart },
+    { IDC_AUTOSTOP,  KX_CHECK,    "Autostop",    "0",       szNumber,  sizeof(szNumber),  &bAutoStop },
+    { IDC_STOPVAL,   KX_STOPVALUE,"Stop Value",  "0",       szStop,    sizeof(szStop),    NULL },
+    { IDC_RATE,      KX_FIELD,    "Hourly Rate", "0",       szHourly,  sizeof(szHourly),  NULL },
+    { 0,             KX_SERVICE,  "Service",     "Kalv",    szService, sizeof(szService), NULL },
+};
+#define KX_NSETTINGS ((int)(sizeof(aSettings) / sizeof(aSettings[0])))
+
+/* Whether row i is a text field that the user types into. */
+static BOOL bIsTextField(int i)
 {
-    while (bIsBlank(*lps))
-        ++lps;
-    BOOL bNegative = FALSE;
-    if (*lps == '+' || *lps == '-')
-        bNegative = *lps++ == '-';
-    /* Counted as a negative number so that INT_MIN itself fits. */
-    long long llValue = 0;
-    while (*lps >= '0' && *lps <= '9') {
-        if (llValue > -(long long)INT_MIN)
-            break;                      /* already out of range: stop growing */
-        llValue = llValue * 10 + (*lps++ - '0');
-    }
-    if (bNegative)
-        return llValue >= -(long long)INT_MIN ? INT_MIN : (int)-llValue;
-    return llValue > INT_MAX ? INT_MAX : (int)llValue;
+    return aSettings[i].iKind == KX_FIELD || aSettings[i].iKind == KX_INTERVAL
+        || aSettings[i].iKind == KX_STOPVALUE;
 }
 
-/* Where the settings live: the bare name, that is the Windows folder, as
- * they always have.  A program run without administrator rights on current
- * Windows may not write there, and its settings would silently never be
- * saved; it keeps them in the user's application-data folder instead, and
- * takes a copy of the Windows folder's file along the first time.  From
- * then on the user's own file is the one, elevated or not: were the choice
- * made anew by the rights of the moment, settings saved in one file would
- * come back stale from the other. */
-static char szIniFile[MAX_PATH];    /* chosen when the dialog opens (or at the first use), kept while it is open */
+/* ---- The file ---- */
 
-/* A path into a MAX_PATH buffer; FALSE when it had to be cut. */
-static BOOL bFormatPath(char szPath[MAX_PATH], LPCSTR lpsFormat, LPCSTR lpsArg)
-{
-    return iFormat(szPath, MAX_PATH, lpsFormat, lpsArg) >= 0;
-}
+/* Where the settings live: the Windows folder, as they always have.  A
+ * program run without administrator rights on current Windows may not
+ * write there, and its settings would silently never be saved; it keeps
+ * them in the user's application-data folder instead, and takes a copy of
+ * the Windows folder's file along the first time.  From then on the user's
+ * own file is the one, elevated or not: were the choice made anew by the
+ * rights of the moment, settings saved in one file would come back stale
+ * from the other.  Only a refusal moves the settings: a file that another
+ * program holds open is still the one.
+ * Paths are wide, so that a folder may be named in any script; the values
+ * stay in the ANSI code page. */
+static WCHAR wszIniFile[MAX_PATH];  /* chosen when the dialog opens (or at the first use), kept while it is open */
+static BOOL bIniUnicode;            /* it begins with a byte-order mark */
+static BOOL bIniNotRead;            /* it is there but could not be read: nothing is written to it this run */
+static DWORD dwIniError;            /* and why not */
 
-/* The Windows folder's settings file into szPath; FALSE when it does not fit. */
-static BOOL bWindowsIniPath(char szPath[MAX_PATH])
-{
-    UINT n = GetWindowsDirectoryA(szPath, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return FALSE;
-    int iAdded = iFormat(szPath + n, MAX_PATH - n, "\\%s", KX_INIFILE);
-    return iAdded == (int)sizeof(KX_INIFILE);
-}
+/* How long a file held by another program is waited for, in short steps,
+ * before the settings open with their defaults. */
+#define KX_READ_TRIES    40
+#define KX_READ_PAUSE_MS 50
 
-static BOOL bWindowsFolderTakesIni(void)
+/* Folder, "\" and name into a MAX_PATH buffer; FALSE when it does not fit. */
+static BOOL bJoinPath(WCHAR wszPath[MAX_PATH], LPCWSTR lpwsFolder, int nFolder, LPCWSTR lpwsName)
 {
-    char szPath[MAX_PATH];
-    if (!bWindowsIniPath(szPath))
+    if (nFolder <= 0 || nFolder + 1 + lstrlenW(lpwsName) >= MAX_PATH)
         return FALSE;
-    HANDLE h = CreateFileA(szPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return FALSE;
-    BOOL bExisted = GetLastError() == ERROR_ALREADY_EXISTS;
-    CloseHandle(h);
-    if (!bExisted)
-        DeleteFileA(szPath);        /* only asked; a missing file means defaults */
+    lstrcpynW(wszPath, lpwsFolder, nFolder + 1);
+    wszPath[nFolder] = L'\\';
+    lstrcpynW(wszPath + nFolder + 1, lpwsName, MAX_PATH - nFolder - 1);
     return TRUE;
 }
 
-LPCSTR lpsIniFile(void)
+static BOOL bWindowsIniPath(WCHAR wszPath[MAX_PATH])
 {
-    if (szIniFile[0])
-        return szIniFile;
-    char szAppData[MAX_PATH], szDir[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("APPDATA", szAppData, MAX_PATH);
-    BOOL bPerUser = n != 0 && n < MAX_PATH
-        && bFormatPath(szDir, "%s\\Kalvex32", szAppData)
-        && bFormatPath(szIniFile, "%s\\" KX_INIFILE, szDir);
+    WCHAR wszFolder[MAX_PATH];
+    UINT n = GetWindowsDirectoryW(wszFolder, MAX_PATH);
+    return n < MAX_PATH && bJoinPath(wszPath, wszFolder, (int)n, L"" KX_INIFILE);
+}
+
+/* Whether the Windows folder refuses the settings file: only a denied
+ * access says so.  A file that another program holds says nothing about
+ * the folder. */
+static BOOL bWindowsFolderRefuses(LPCWSTR lpwsPath)
+{
+    HANDLE h = CreateFileW(lpwsPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    BOOL bExisted = GetLastError() == ERROR_ALREADY_EXISTS;
+    CloseHandle(h);
+    if (!bExisted)
+        DeleteFileW(lpwsPath);      /* only asked; a missing file means defaults */
+    return FALSE;
+}
+
+static BOOL bHasByteOrderMark(const BYTE *pb, DWORD n)
+{
+    return (n >= 3 && pb[0] == 0xEF && pb[1] == 0xBB && pb[2] == 0xBF)
+        || (n >= 2 && ((pb[0] == 0xFF && pb[1] == 0xFE) || (pb[0] == 0xFE && pb[1] == 0xFF)));
+}
+
+/* Whether the chosen file can be read, and how it is written.  A missing
+ * file is no settings; a file that is there but cannot be opened or read
+ * is waited for a moment, since another program may have it open for a
+ * short while only, and is otherwise left alone for this run. */
+static void vCheckIniFile(void)
+{
+    bIniUnicode = bIniNotRead = FALSE;
+    for (int iTry = 0;; ++iTry) {
+        HANDLE h = CreateFileW(wszIniFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+        DWORD dwErr;
+        if (h != INVALID_HANDLE_VALUE) {
+            BYTE abStart[3];
+            DWORD n = 0;
+            BOOL bRead = ReadFile(h, abStart, sizeof(abStart), &n, NULL);
+            dwErr = GetLastError();
+            CloseHandle(h);
+            if (bRead) {
+                bIniUnicode = bHasByteOrderMark(abStart, n);
+                return;
+            }
+        } else {
+            dwErr = GetLastError();
+            if (dwErr == ERROR_FILE_NOT_FOUND || dwErr == ERROR_PATH_NOT_FOUND)
+                return;
+        }
+        if (iTry == KX_READ_TRIES) {
+            bIniNotRead = TRUE;
+            dwIniError = dwErr;
+            return;
+        }
+        Sleep(KX_READ_PAUSE_MS);
+    }
+}
+
+static void vChooseIniFile(void)
+{
+    WCHAR wszWindows[MAX_PATH], wszAppData[MAX_PATH], wszDir[MAX_PATH];
+    BOOL bWindows = bWindowsIniPath(wszWindows);
+    DWORD n = GetEnvironmentVariableW(L"APPDATA", wszAppData, MAX_PATH);
+    BOOL bPerUser = n < MAX_PATH
+        && bJoinPath(wszDir, wszAppData, (int)n, L"Kalvex32")
+        && bJoinPath(wszIniFile, wszDir, lstrlenW(wszDir), L"" KX_INIFILE);
     /* Looked for first: it is one cheap question, and it settles the rest. */
-    DWORD dwAttributes = bPerUser ? GetFileAttributesA(szIniFile) : INVALID_FILE_ATTRIBUTES;
-    if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return szIniFile;
-    if (!bPerUser || bWindowsFolderTakesIni()) {
-        lstrcpynA(szIniFile, KX_INIFILE, sizeof(szIniFile));
-        return szIniFile;
+    DWORD dwAttributes = bPerUser ? GetFileAttributesW(wszIniFile) : INVALID_FILE_ATTRIBUTES;
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        /* the user's own file */
+    } else if (bWindows && (!bPerUser || !bWindowsFolderRefuses(wszWindows))) {
+        lstrcpynW(wszIniFile, wszWindows, MAX_PATH);
+    } else if (bPerUser) {
+        CreateDirectoryW(wszDir, NULL);
+        if (bWindows)
+            CopyFileW(wszWindows, wszIniFile, TRUE);   /* never over the user's own */
+    } else {
+        lstrcpynW(wszIniFile, L"" KX_INIFILE, MAX_PATH);   /* the profile calls' own choice */
     }
-    CreateDirectoryA(szDir, NULL);
-
-    char szOld[MAX_PATH];
-    if (bWindowsIniPath(szOld))
-        CopyFileA(szOld, szIniFile, TRUE);  /* never over the user's own */
-    return szIniFile;
+    vCheckIniFile();
 }
 
-/* The [Default] section, read in one call while the dialog opens: each
- * profile call opens and checks the file anew, and ten of them were a
- * good part of the time the dialog took to come up.  Room for the longest
- * host list and the rest; a larger section is read key by key. */
-static char szSection[2 * KX_HOSTLIST_SIZE];
-static BOOL bSectionRead;           /* szSection holds the whole section */
-
-/* A text setting; returns its length, as the profile calls do. */
-static DWORD dwReadText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nSize)
+LPCWSTR lpwsIniFile(void)
 {
-    if (!bSectionRead)
-        return GetPrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsDefault, lpsBuf, nSize, lpsIniFile());
-    int n = iSectionValue(szSection, lpsKey, lpsBuf, (int)nSize);
-    if (n < 0) {
-        lstrcpynA(lpsBuf, lpsDefault, (int)nSize);
-        n = lstrlenA(lpsBuf);
-    }
-    return (DWORD)n;
+    if (!wszIniFile[0])
+        vChooseIniFile();
+    return wszIniFile;
 }
 
+/* ---- The profile calls ---- */
 
+/* Every name and value crosses between the ANSI code page and the wide
+ * profile calls here, as the ANSI calls would convert them. */
+static LPCWSTR lpwsWiden(LPCSTR lps, LPWSTR lpwsBuf, int cch)
+{
+    if (!lps)
+        return NULL;
+    if (!MultiByteToWideChar(CP_ACP, 0, lps, -1, lpwsBuf, cch))
+        lpwsBuf[0] = L'\0';
+    return lpwsBuf;
+}
+
+/* The first cchWide characters at lpwsText into lpsBuf, cut to whole
+ * characters that fit; returns the length. */
+static int iNarrow(LPCWSTR lpwsText, int cchWide, LPSTR lpsBuf, int nSize)
+{
+    int n = 0;
+    while (cchWide > 0
+           && (n = WideCharToMultiByte(CP_ACP, 0, lpwsText, cchWide, lpsBuf, nSize - 1, NULL, NULL)) == 0)
+        --cchWide;
+    lpsBuf[n] = '\0';
+    return n;
+}
+
+static WCHAR wszSectionName[16], wszKeyName[32];
+static WCHAR wszValue[KX_HOSTLIST_SIZE];    /* the longest value, the host list */
+static WCHAR wszDefault[64];
+
+static DWORD dwProfileText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nSize)
+{
+    if (nSize > KX_HOSTLIST_SIZE)
+        nSize = KX_HOSTLIST_SIZE;
+    DWORD n = GetPrivateProfileStringW(lpwsWiden(SEC_DEFAULT, wszSectionName, 16),
+                                       lpwsWiden(lpsKey, wszKeyName, 32),
+                                       lpwsWiden(lpsDefault, wszDefault, 64), wszValue, nSize, lpwsIniFile());
+    return (DWORD)iNarrow(wszValue, (int)n, lpsBuf, (int)nSize);
+}
+
+static int iProfileInt(LPCSTR lpsSection, LPCSTR lpsKey, int iDefault)
+{
+    if (bIniNotRead)
+        return iDefault;
+    return (int)GetPrivateProfileIntW(lpwsWiden(lpsSection, wszSectionName, 16),
+                                      lpwsWiden(lpsKey, wszKeyName, 32), iDefault, lpwsIniFile());
+}
+
+/* Nothing goes into a file that could not be read: it would replace the
+ * user's settings with the defaults shown. */
 static void vWriteText(LPCSTR lpsKey, LPCSTR lpsValue)
 {
-    WritePrivateProfileStringA(SEC_DEFAULT, lpsKey, lpsValue, lpsIniFile());
+    if (bIniNotRead)
+        return;
+    WritePrivateProfileStringW(lpwsWiden(SEC_DEFAULT, wszSectionName, 16), lpwsWiden(lpsKey, wszKeyName, 32),
+                               lpwsWiden(lpsValue, wszValue, KX_HOSTLIST_SIZE), lpwsIniFile());
 }
 
 static void vWriteNumber(LPCSTR lpsKey, int iValue)
@@ -161,42 +268,74 @@ static void vWriteNumber(LPCSTR lpsKey, int iValue)
     vWriteText(lpsKey, szNumber);
 }
 
-/* A field's text as it is used and saved: at most the buffer's length less
- * one, cut at its first control character.  A line break in a value would
- * end its line in the file and start keys, or a section, of its own. */
-static void vFieldText(HWND hDlg, int idField, LPSTR lpsBuf, int nSize)
+/* The file's path as the texts show it. */
+static void vIniFileText(LPSTR lpsBuf, int nSize)
 {
-    lpsBuf[0] = '\0';
-    GetDlgItemTextA(hDlg, idField, lpsBuf, nSize);
-    iCutAtControl(lpsBuf);
+    iNarrow(lpwsIniFile(), lstrlenW(lpwsIniFile()), lpsBuf, nSize);
 }
 
-/* A field as typed, saved under lpsKey. */
-static void vSaveField(HWND hDlg, int idField, LPCSTR lpsKey, LPSTR lpsBuf, int nSize)
+static void vReportNotRead(void)
 {
-    vFieldText(hDlg, idField, lpsBuf, nSize);
-    vWriteText(lpsKey, lpsBuf);
+    char szPath[2 * MAX_PATH], szReason[256], szText[2 * MAX_PATH + 300];
+    vIniFileText(szPath, sizeof(szPath));
+    int n = iSystemMessage(dwIniError, szReason, sizeof(szReason));
+    if (n > 0 && szReason[n - 1] == '.')
+        szReason[n - 1] = '\0';     /* the number follows in brackets */
+    iFormat(szText, sizeof(szText), "Settings not read from %s: %s (%d)", szPath, szReason, (int)dwIniError);
+    vWriteResults(szText, 1);
 }
 
-void vCutFieldsAtControls(HWND hDlg)
+static void vReportNotSaved(void)
 {
-    char szField[KX_HOST_MAX + 1];  /* the largest field */
-    for (int i = 0; i < KX_NTEXTFIELDS; i++) {
-        szField[0] = '\0';
-        int n = GetDlgItemTextA(hDlg, aTextFields[i].id, szField, sizeof(szField));
-        if (iCutAtControl(szField) < n)
-            SetDlgItemTextA(hDlg, aTextFields[i].id, szField);
+    char szPath[2 * MAX_PATH], szText[2 * MAX_PATH + 40];
+    vIniFileText(szPath, sizeof(szPath));
+    iFormat(szText, sizeof(szText), "Settings not saved: %s could not be read", szPath);
+    vWriteResults(szText, 0);
+}
+
+/* ---- Reading ---- */
+
+/* The [Default] section, read in one call while the dialog opens: each
+ * profile call opens and checks the file anew, and ten of them were a
+ * good part of the time the dialog took to come up.  Room for the longest
+ * host list and the rest; a larger section, or a file in Unicode (whose
+ * names the conversion to the ANSI code page could make look like ours),
+ * is read key by key. */
+#define KX_SECTION_SIZE (2 * KX_HOSTLIST_SIZE)
+static WCHAR wszSection[KX_SECTION_SIZE];
+static char szSection[KX_SECTION_SIZE];
+static BOOL bSectionRead;           /* szSection holds the whole section */
+
+static void vReadSection(void)
+{
+    /* A file that could not be read gives the defaults, all of them, even
+     * should it become readable meanwhile: it is not written either. */
+    bSectionRead = bIniNotRead;
+    szSection[0] = szSection[1] = '\0';
+    if (bIniNotRead || bIniUnicode)
+        return;
+    DWORD n = GetPrivateProfileSectionW(lpwsWiden(SEC_DEFAULT, wszSectionName, 16), wszSection,
+                                        KX_SECTION_SIZE, lpwsIniFile());
+    if (n >= KX_SECTION_SIZE - 2)
+        return;
+    int iBytes = n ? WideCharToMultiByte(CP_ACP, 0, wszSection, (int)n, szSection, KX_SECTION_SIZE - 2, NULL, NULL) : 0;
+    if (n && !iBytes)
+        return;
+    szSection[iBytes] = szSection[iBytes + 1] = '\0';
+    bSectionRead = TRUE;
+}
+
+/* A text setting; returns its length, as the profile calls do. */
+static DWORD dwReadText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nSize)
+{
+    if (!bSectionRead)
+        return dwProfileText(lpsKey, lpsDefault, lpsBuf, nSize);
+    int n = iSectionValue(szSection, lpsKey, lpsBuf, (int)nSize);
+    if (n < 0) {
+        lstrcpynA(lpsBuf, lpsDefault, (int)nSize);
+        n = lstrlenA(lpsBuf);
     }
-}
-
-/* Each field takes no more than is kept and saved of it, so that what the
- * user sees is what runs and what comes back at the next start. */
-static void vLimitFields(HWND hDlg)
-{
-    for (int i = 0; i < KX_NTEXTFIELDS; i++) {
-        UINT uMsg = aTextFields[i].id == IDC_HOST ? CB_LIMITTEXT : EM_LIMITTEXT;
-        SendDlgItemMessageA(hDlg, aTextFields[i].id, uMsg, (WPARAM)(aTextFields[i].nSize - 1), 0);
-    }
+    return (DWORD)n;
 }
 
 /* The Interval as the program runs with it: never below 20 seconds.  Only a
@@ -229,52 +368,77 @@ static void vFillHostList(HWND hDlg, DWORD dwLength)
         SendDlgItemMessageA(hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)szBuffer);
 }
 
+/* Each field takes no more than is kept and saved of it, so that what the
+ * user sees is what runs and what comes back at the next start. */
+static void vLimitFields(HWND hDlg)
+{
+    for (int i = 0; i < KX_NSETTINGS; i++) {
+        if (!bIsTextField(i))
+            continue;
+        UINT uMsg = aSettings[i].id == IDC_HOST ? CB_LIMITTEXT : EM_LIMITTEXT;
+        SendDlgItemMessageA(hDlg, aSettings[i].id, uMsg, (WPARAM)(aSettings[i].nSize - 1), 0);
+    }
+}
+
 void vReadSettings(HWND hDlg)
 {
-    szIniFile[0] = '\0';           /* chosen anew for every opening */
+    wszIniFile[0] = L'\0';         /* chosen anew for every opening */
+    lpwsIniFile();
+    if (bIniNotRead)
+        vReportNotRead();
     vLimitFields(hDlg);
 
-    iErrMax = (int)GetPrivateProfileIntA(SEC_SPECIAL, "StopErrorCount", 3, lpsIniFile());
-    DWORD dwSection = GetPrivateProfileSectionA(SEC_DEFAULT, szSection, sizeof(szSection), lpsIniFile());
-    bSectionRead = dwSection < sizeof(szSection) - 2;
-
-    dwReadText("Host", KX_DEFAULT_HOST, szBuffer, sizeof(szBuffer));
-    SetDlgItemTextA(hDlg, IDC_HOST, szBuffer);
-
-    DWORD dwLength = dwReadText("HostList", KX_DEFAULT_HOSTLIST, szHostList, sizeof(szHostList));
-    vFillHostList(hDlg, dwLength);
-
-    dwReadText("Interval", "60", szTime, sizeof(szTime));
-    vTakeInterval();
-    SetDlgItemTextA(hDlg, IDC_INTERVAL, szTime);
-
-    /* Without a User the field starts empty.  The customary default of one
-     * blank is not stripped by every profile implementation, so none is given. */
-    dwReadText("User", "", szUser, sizeof(szUser));
-    SetDlgItemTextA(hDlg, IDC_USER, szUser);
-    dwReadText("TZ", "PST8PST", szTZ, sizeof(szTZ));
-    SetDlgItemTextA(hDlg, IDC_TIMEZONE, szTZ);
-    dwReadText("Alarm", "60", szAlarm, sizeof(szAlarm));
-    SetDlgItemTextA(hDlg, IDC_ALARM, szAlarm);
-    dwReadText("GoMin", "2", szGoMin, sizeof(szGoMin));
-    SetDlgItemTextA(hDlg, IDC_GOMIN, szGoMin);
-    dwReadText("Hourly Rate", "0", szHourly, sizeof(szHourly));
-    SetDlgItemTextA(hDlg, IDC_RATE, szHourly);
-
-    SetDlgItemTextA(hDlg, IDC_CHARGE, "$0.00");
-
-    /* Read with other capitals than they are written with; the profile
-     * calls match keys without regard to case. */
-    bAutoStart = (int)GetPrivateProfileIntA(SEC_DEFAULT, "AutoStart", 0, lpsIniFile());
-    CheckDlgButton(hDlg, IDC_AUTOSTART, bAutoStart ? BST_CHECKED : BST_UNCHECKED);
-    bAutoStop = (int)GetPrivateProfileIntA(SEC_DEFAULT, "AutoStop", 0, lpsIniFile());
-    CheckDlgButton(hDlg, IDC_AUTOSTOP, bAutoStop ? BST_CHECKED : BST_UNCHECKED);
-
-    dwReadText("Stop Value", "0", szStop, sizeof(szStop));
-    SetDlgItemTextA(hDlg, IDC_STOPVAL, szStop);
-
-    dwReadText("Service", "Kalv", szService, sizeof(szService));
+    iErrMax = iProfileInt(SEC_SPECIAL, "StopErrorCount", 3);
+    vReadSection();
+    for (int i = 0; i < KX_NSETTINGS; i++) {
+        int id = aSettings[i].id;
+        LPSTR lpsBuf = aSettings[i].lpsBuf;
+        if (aSettings[i].iKind == KX_CHECK) {
+            /* Written with other capitals than the program reads them with
+             * elsewhere; the profile calls match keys without regard to case. */
+            *aSettings[i].pbFlag = iProfileInt(SEC_DEFAULT, aSettings[i].lpsKey, 0);
+            CheckDlgButton(hDlg, id, *aSettings[i].pbFlag ? BST_CHECKED : BST_UNCHECKED);
+            continue;
+        }
+        DWORD dwLength = dwReadText(aSettings[i].lpsKey, aSettings[i].lpsDefault, lpsBuf,
+                                    (DWORD)aSettings[i].nSize);
+        if (aSettings[i].iKind == KX_HOSTS)
+            vFillHostList(hDlg, dwLength);
+        if (aSettings[i].iKind == KX_INTERVAL)
+            vTakeInterval();
+        if (bIsTextField(i))
+            SetDlgItemTextA(hDlg, id, lpsBuf);
+    }
     bSectionRead = FALSE;
+    SetDlgItemTextA(hDlg, IDC_CHARGE, "$0.00");
+}
+
+/* ---- Writing ---- */
+
+/* A field's text as it is used and saved: at most the buffer's length less
+ * one, cut at its first control character.  A line break in a value would
+ * end its line in the file and start keys, or a section, of its own. */
+static void vFieldText(HWND hDlg, int idField, LPSTR lpsBuf, int nSize)
+{
+    lpsBuf[0] = '\0';
+    GetDlgItemTextA(hDlg, idField, lpsBuf, nSize);
+    iCutAtControl(lpsBuf);
+}
+
+void vCutFieldsAtControls(HWND hDlg)
+{
+    /* Not into the settings' own buffers: the Interval's is the time on
+     * line's, which the title shows between timer steps. */
+    char szField[KX_HOST_MAX + 1];  /* the largest field */
+    for (int i = 0; i < KX_NSETTINGS; i++) {
+        if (!bIsTextField(i))
+            continue;
+        int nSize = aSettings[i].nSize < (int)sizeof(szField) ? aSettings[i].nSize : (int)sizeof(szField);
+        szField[0] = '\0';
+        int n = GetDlgItemTextA(hDlg, aSettings[i].id, szField, nSize);
+        if (iCutAtControl(szField) < n)
+            SetDlgItemTextA(hDlg, aSettings[i].id, szField);
+    }
 }
 
 /* Joins the list's names into szHostList, each followed by ";"; returns
@@ -314,27 +478,35 @@ void vSaveHostList(HWND hDlg)
 
 void vWriteSettings(HWND hDlg)
 {
-    vSaveField(hDlg, IDC_HOST, "Host", szBuffer, sizeof(szBuffer));
-    vSaveHostList(hDlg);
-
-    vFieldText(hDlg, IDC_INTERVAL, szTime, sizeof(szTime));
-    vTakeInterval();
-    vWriteText("Interval", szTime);
-
-    vSaveField(hDlg, IDC_USER, "User", szUser, sizeof(szUser));
-    vSaveField(hDlg, IDC_TIMEZONE, "TZ", szTZ, sizeof(szTZ));
-    vSaveField(hDlg, IDC_ALARM, "Alarm", szAlarm, sizeof(szAlarm));
-    vSaveField(hDlg, IDC_GOMIN, "GoMin", szGoMin, sizeof(szGoMin));
-
-    bAutoStart = IsDlgButtonChecked(hDlg, IDC_AUTOSTART) == BST_CHECKED;
-    vWriteNumber("Autostart", bAutoStart);
-    bAutoStop = IsDlgButtonChecked(hDlg, IDC_AUTOSTOP) == BST_CHECKED;
-    vWriteNumber("Autostop", bAutoStop);
-
-    /* The number the limits were just taken with, not the text as typed. */
-    vWriteNumber("Stop Value", iStopVal);
-
-    vSaveField(hDlg, IDC_RATE, "Hourly Rate", szHourly, sizeof(szHourly));
+    if (bIniNotRead)
+        vReportNotSaved();
+    for (int i = 0; i < KX_NSETTINGS; i++) {
+        int id = aSettings[i].id;
+        LPCSTR lpsKey = aSettings[i].lpsKey;
+        LPSTR lpsBuf = aSettings[i].lpsBuf;
+        switch (aSettings[i].iKind) {
+        case KX_FIELD:
+            vFieldText(hDlg, id, lpsBuf, aSettings[i].nSize);
+            vWriteText(lpsKey, lpsBuf);
+            break;
+        case KX_INTERVAL:
+            vFieldText(hDlg, id, lpsBuf, aSettings[i].nSize);
+            vTakeInterval();
+            vWriteText(lpsKey, lpsBuf);
+            break;
+        case KX_STOPVALUE:
+            /* The number the limits were just taken with, not the text as typed. */
+            vWriteNumber(lpsKey, iStopVal);
+            break;
+        case KX_HOSTS:
+            vSaveHostList(hDlg);
+            break;
+        case KX_CHECK:
+            *aSettings[i].pbFlag = IsDlgButtonChecked(hDlg, id) == BST_CHECKED;
+            vWriteNumber(lpsKey, *aSettings[i].pbFlag);
+            break;
+        }
+    }
 
     /* A hidden service keeps whatever the file said before. */
     if (IsDlgButtonChecked(hDlg, IDC_KALV) == BST_CHECKED)

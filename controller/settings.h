@@ -13,6 +13,8 @@
 
 extern int bAutoStart;
 extern char szService[25];
+/* The limit fields' texts, read and saved here, taken by Start's limits. */
+extern char szAlarm[5], szGoMin[5], szStop[5], szHourly[6];
 
 /* Seconds between probes: never below 20, and never so many that the
  * milliseconds reach half the 32-bit tick count's range, where the due
@@ -21,8 +23,8 @@ extern char szService[25];
 #define KX_MAX_INTERVAL ((int)(0x7FFFFFFFUL / 1000))
 int iIntervalOf(LPCSTR lpsText);
 
-/* The settings file's name as handed to the profile calls. */
-LPCSTR lpsIniFile(void);
+/* The settings file's path as handed to the profile calls. */
+LPCWSTR lpwsIniFile(void);
 
 void vReadSettings(HWND hDlg);
 void vWriteSettings(HWND hDlg);
@@ -35,10 +37,5 @@ void vSaveHostList(HWND hDlg);
 /* Cuts each text field at its first control character, so that what runs
  * is what is saved. */
 void vCutFieldsAtControls(HWND hDlg);
-
-/* The decimal value of a text as the settings and limits take it: leading
- * white space, one sign, digits up to the first other character, 0 without
- * digits; values beyond an int are held at INT_MAX or INT_MIN. */
-int iDecimal(LPCSTR lps);
 
 #endif

@@ -4,8 +4,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 
+#include "driver.h"
 #include "kalvex_dialog.h"
+#include "../app/results.h"
+#include "../app/text.h"
 #include "../controller/meter.h"
 #include "../controller/pinger.h"
 #include "../controller/settings.h"
@@ -15,6 +21,14 @@ static void Start(const KalvexDialog &d)
 {
     vMeterReadLimits(d.hDlg);
     vWriteSettings(d.hDlg);
+}
+
+// The settings file in use, in the ANSI code page.
+static std::string IniFileInUse()
+{
+    char sz[2 * MAX_PATH] = "";
+    WideCharToMultiByte(CP_ACP, 0, lpwsIniFile(), -1, sz, sizeof(sz), NULL, NULL);
+    return sz;
 }
 
 static std::vector<std::string> Split(const std::string &list)
@@ -257,7 +271,7 @@ TEST(Settings, TodaysFileReadsTheSameAndComesBackUnchanged)
     EXPECT_STREQ("DayTime", szService);
     d.Choose(IDC_DAYTIME);
     Start(d);
-    WritePrivateProfileStringA(NULL, NULL, NULL, lpsIniFile());
+    WritePrivateProfileStringW(NULL, NULL, NULL, lpwsIniFile());
     EXPECT_EQ(file, ReadWholeFile(IniPath()));
 }
 
@@ -314,7 +328,7 @@ TEST(Settings, PerUserFileOnceMadeIsTheSettingsFile)
         d.Choose(IDC_TIME);
         Start(d);
     }
-    EXPECT_STREQ(userIni.c_str(), lpsIniFile());
+    EXPECT_EQ(userIni, IniFileInUse());
     std::string saved = ReadWholeFile(userIni);
     EXPECT_NE(std::string::npos, saved.find("Interval=45"));
     EXPECT_NE(std::string::npos, saved.find("Service=Time"));
@@ -337,5 +351,174 @@ TEST(Settings, PerUserFileOnceMadeIsTheSettingsFile)
     KalvexDialog windows;
     vReadSettings(windows.hDlg);
     EXPECT_EQ("99", windows.Text(IDC_INTERVAL));
-    EXPECT_STREQ("KALVEX.INI", lpsIniFile());
+    EXPECT_EQ(IniPath(), IniFileInUse());
+}
+
+// The second process of the lock tests.  This test program, started with
+// "--hold-settings <share> <ms> <event>", opens the settings file with that
+// sharing, signals the event, holds the file that long and ends, all before
+// its main would run (and remove the file).
+[[maybe_unused]] static const bool bHolder = [] {
+    const char *lps = strstr(GetCommandLineA(), "--hold-settings ");
+    if (!lps)
+        return false;
+    unsigned long ulShare = 0, ulMs = 0;
+    char szEvent[64] = "";
+    if (sscanf(lps + 16, "%lu %lu %63s", &ulShare, &ulMs, szEvent) != 3)
+        ExitProcess(2);
+    HANDLE h = CreateFileA(IniPath().c_str(), GENERIC_READ | GENERIC_WRITE, ulShare, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE hEvent = OpenEventA(EVENT_MODIFY_STATE, FALSE, szEvent);
+    if (h == INVALID_HANDLE_VALUE || !hEvent)
+        ExitProcess(3);
+    SetEvent(hEvent);
+    Sleep(ulMs);
+    ExitProcess(0);
+}();
+
+// Another process that holds the settings file until its time is up or
+// the holder is ended.
+struct Holder {
+    HANDLE hEvent;
+    std::unique_ptr<Child> child;
+    Holder(DWORD dwShare, DWORD dwMs)
+    {
+        std::string event = "kxhold-" + std::to_string(GetCurrentProcessId());
+        hEvent = CreateEventA(NULL, TRUE, FALSE, event.c_str());
+        char szExe[MAX_PATH];
+        GetModuleFileNameA(NULL, szExe, sizeof(szExe));
+        child.reset(new Child(szExe, "--hold-settings " + std::to_string(dwShare) + " " +
+                                         std::to_string(dwMs) + " " + event));
+    }
+    bool Holding() const { return WaitForSingleObject(hEvent, 15000) == WAIT_OBJECT_0; }
+    void End() { child.reset(); }
+    ~Holder() { End(); CloseHandle(hEvent); }
+};
+
+// A settings file that another program holds for a moment is waited for;
+// one that it holds for longer opens the dialog with the defaults, says
+// why, and is then left exactly as it was, though the program runs on.
+// Holding it for reading alone moves nothing anywhere.
+TEST(Settings, FileHeldByAnotherProgramIsWaitedForAndNeverOverwritten)
+{
+    const std::string file = "[Default]\r\nHost=" + LoopAddr(1) + "\r\nHostList=" + LoopAddr(2) + ";\r\n"
+        "Interval=45\r\n";
+    WriteIni(file);
+    for (DWORD dwShare : {0, FILE_SHARE_READ}) {
+        Holder holder(dwShare, dwShare ? 5000 : 500);
+        ASSERT_TRUE(holder.Holding());
+        KalvexDialog d;
+        vReadSettings(d.hDlg);
+        EXPECT_EQ("45", d.Text(IDC_INTERVAL)) << dwShare;
+        EXPECT_EQ("", d.Text(IDC_RESULTS)) << dwShare;
+        EXPECT_EQ(IniPath(), IniFileInUse()) << dwShare;
+    }
+
+    Holder holder(0, 5000);
+    ASSERT_TRUE(holder.Holding());
+    HWND h = CreateDialogParamA(GetModuleHandleA(NULL), KX_DIALOG, NULL, Pinger, 0);
+    EXPECT_EQ("60", ItemText(h, IDC_INTERVAL));
+    EXPECT_EQ(KX_DEFAULT_HOST, ItemText(h, IDC_HOST));
+    const std::string shown = ItemText(h, IDC_RESULTS), start = "Settings not read from " + IniPath() + ": ";
+    EXPECT_EQ(start, shown.substr(0, start.size()));
+    EXPECT_EQ(" (32)", shown.substr(shown.size() - 5));         // a sharing violation
+    EXPECT_GT(shown.size(), start.size() + 5);
+    EXPECT_EQ(std::string::npos, shown.find_first_of("\r\n"));
+    EXPECT_NE(std::string::npos, ReadWholeFile(KX_LOGFILE).find(shown));
+
+    holder.End();       // from here on, any write would go through
+    SetDlgItemTextA(h, IDC_HOST, LoopAddr(3).c_str());
+    SendMessageA(h, WM_COMMAND, IDC_ADDHOST, 0);
+    SendMessageA(h, WM_COMMAND, IDC_START, 0);
+    EXPECT_EQ("Settings not saved: " + IniPath() + " could not be read", ItemText(h, IDC_RESULTS));
+    for (int id : {IDC_STOP, IDC_REMOVEHOST, IDC_EXIT})
+        SendMessageA(h, WM_COMMAND, (WPARAM)id, 0);
+    DestroyWindow(h);
+    EXPECT_EQ(file, ReadWholeFile(IniPath()));
+    EXPECT_FALSE(FileExists(UserIniPath()));
+}
+
+// A per-user folder named in letters outside the ANSI code page holds the
+// settings under its real name.
+TEST(Settings, PerUserFolderNamedOutsideTheCodePageKeepsTheSettings)
+{
+    ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), NULL));     // the Windows folder refuses
+    wchar_t wszCwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, wszCwd);
+    const std::wstring programs = std::wstring(wszCwd) + L"\\Программы", appData = programs + L"\\Łukasz";
+    const std::wstring dir = appData + L"\\Kalvex32", ini = dir + L"\\KALVEX.INI";
+    CreateDirectoryW(programs.c_str(), NULL);
+    CreateDirectoryW(appData.c_str(), NULL);
+    SetEnvironmentVariableW(L"APPDATA", appData.c_str());
+    {
+        KalvexDialog d;
+        vReadSettings(d.hDlg);
+        d.Set(IDC_INTERVAL, "45");
+        Start(d);
+    }
+    EXPECT_EQ(ini, std::wstring(lpwsIniFile()));
+    WritePrivateProfileStringW(NULL, NULL, NULL, ini.c_str());
+    FILE *f = _wfopen(ini.c_str(), L"rb");
+    ASSERT_TRUE(f);
+    char sz[4096] = "";
+    fread(sz, 1, sizeof(sz) - 1, f);
+    fclose(f);
+    EXPECT_NE(nullptr, strstr(sz, "Interval=45"));
+    {
+        KalvexDialog again;
+        vReadSettings(again.hDlg);
+        EXPECT_EQ("45", again.Text(IDC_INTERVAL));
+    }
+    DeleteFileW(ini.c_str());
+    for (auto &folder : {dir, appData, programs})
+        RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryA(IniPath().c_str());
+}
+
+// The section read in one call answers as the profile calls do key by key
+// (as they do for a section too large for one call), for names that only
+// look like ours: a soft hyphen inside, and in Unicode files characters
+// that the ANSI code page can only approximate.
+TEST(Settings, NamesThatOnlyLookLikeOursAreReadAsKeyByKey)
+{
+    enum Coding { Ansi, Utf8, Utf16 };
+    const struct { Coding coding; const wchar_t *name; } cases[] = {
+        {Ansi, L"Ho\u00ADst"}, {Utf8, L"Ho\u00ADst"}, {Utf16, L"Ho\u00ADst"},
+        {Utf8, L"\uFF28ost"}, {Utf16, L"\uFF28ost"}, {Utf8, L"HostL\u0131st"}, {Utf16, L"HostL\u0131st"},
+        {Utf8, L"\u3000Host"}, {Utf16, L"\u3000Host"},
+    };
+    auto encode = [](Coding coding, const std::wstring &w) {
+        std::string s;
+        if (coding == Ansi) {
+            for (wchar_t c : w)
+                s += (char)c;       // all below 256: Latin-1, as the ANSI code page has them
+        } else if (coding == Utf8) {
+            s.resize(w.size() * 3 + 3);
+            s.resize(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), &s[0], (int)s.size(), NULL, NULL));
+            s = "\xEF\xBB\xBF" + s;
+        } else {
+            s = "\xFF\xFE" + std::string((const char *)w.data(), w.size() * sizeof(wchar_t));
+        }
+        return s;
+    };
+    auto perKey = [](const char *key) {
+        char sz[4096] = "";
+        GetPrivateProfileStringA("Default", key, "", sz, sizeof(sz), IniPath().c_str());
+        return std::string(sz);
+    };
+    for (auto &c : cases) {
+        for (bool padded : {false, true}) {
+            std::wstring text = L"[Default]\r\n" + std::wstring(c.name) + L"=127.0.80.9;\r\n"
+                L"Host=127.0.80.10\r\nHostList=a.example;\r\n";
+            if (padded)
+                text += L"Padding=" + std::wstring(10000, L'p') + L"\r\n";
+            WriteIni(encode(c.coding, text));
+            KalvexDialog d;
+            vReadSettings(d.hDlg);
+            const std::string host = perKey("Host"), list = perKey("HostList");
+            EXPECT_EQ(host, d.Text(IDC_HOST)) << c.coding << padded;
+            EXPECT_EQ(std::vector<std::string>{list.substr(0, list.find(';'))}, d.HostList()) << c.coding << padded;
+            EXPECT_EQ("127.0.80.10", host);
+            EXPECT_EQ("a.example;", list);
+        }
+    }
 }

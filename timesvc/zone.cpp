@@ -7,6 +7,7 @@
  * the clock takes the instant itself, in UTC. */
 #include "zone.h"
 #include "../app/seams.h"
+#include "../app/text.h"
 
 ZONERULES ZoneRules;            /* rebuilt by ApplyZoneText at every Time answer */
 static TimeFields tmLocal;      /* the one record that LocalTimeOf hands out */
@@ -31,11 +32,6 @@ static const int aiDaysBefore[13] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273
 static BOOL bIsLetter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-static BOOL bIsDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 /* The Gregorian rule: 2100 is a common year, and the Time service's

@@ -382,18 +382,53 @@ BOOL SetEnvironmentVariableA(LPCSTR lpsName, LPCSTR lpsValue)
     return (lpsValue ? setenv(lpsName, lpsValue, 1) : unsetenv(lpsName)) == 0;
 }
 
-/* The length with terminator when the buffer is too small, as Windows does. */
-DWORD GetEnvironmentVariableA(LPCSTR lpsName, LPSTR lpsBuf, DWORD nSize)
+/* ---- wide texts: the ANSI code page here is Latin-1, one byte one character ---- */
+
+static std::string Narrow(LPCWSTR lpws, size_t n = (size_t)-1)
 {
-    vClaim(lpsBuf, nSize, "GetEnvironmentVariableA");
-    const char *lps = getenv(lpsName);
-    if (!lps) {
-        dwLastError = ERROR_ENVVAR_NOT_FOUND;
+    std::string s;
+    for (size_t i = 0; lpws && i < n && lpws[i]; ++i)
+        s += (char)(lpws[i] < 0x100 ? lpws[i] : '?');
+    return s;
+}
+
+/* Up to cch - 1 characters and a terminator, as the wide calls copy. */
+static int iCopyWide(LPWSTR lpwsTo, int cch, const std::string &s)
+{
+    vClaim(lpwsTo, (long long)cch * (long long)sizeof(WCHAR), "wide text");
+    if (cch <= 0)
+        return 0;
+    int n = std::min((int)s.size(), cch - 1);
+    for (int i = 0; i < n; ++i)
+        lpwsTo[i] = (unsigned char)s[i];
+    lpwsTo[n] = 0;
+    return n;
+}
+
+int MultiByteToWideChar(UINT, DWORD, LPCSTR lps, int cch, LPWSTR lpwsBuf, int cchWide)
+{
+    size_t n = cch < 0 ? strlen(lps) + 1 : (size_t)cch;
+    vClaim(lpwsBuf, (long long)cchWide * (long long)sizeof(WCHAR), "MultiByteToWideChar");
+    if (n > (size_t)cchWide) {
+        dwLastError = 122;  /* ERROR_INSUFFICIENT_BUFFER */
         return 0;
     }
-    if (strlen(lps) >= nSize)
-        return (DWORD)strlen(lps) + 1;
-    return (DWORD)iCopyText(lpsBuf, (int)nSize, lps);
+    for (size_t i = 0; i < n; ++i)
+        lpwsBuf[i] = (unsigned char)lps[i];
+    return (int)n;
+}
+
+int WideCharToMultiByte(UINT, DWORD, LPCWSTR lpws, int cchWide, LPSTR lpsBuf, int cch, LPCSTR, BOOL *)
+{
+    size_t n = cchWide < 0 ? wcslen(lpws) + 1 : (size_t)cchWide;
+    vClaim(lpsBuf, cch, "WideCharToMultiByte");
+    if (n > (size_t)cch) {
+        dwLastError = 122;
+        return 0;
+    }
+    for (size_t i = 0; i < n; ++i)
+        lpsBuf[i] = (char)(lpws[i] < 0x100 ? lpws[i] : '?');
+    return (int)n;
 }
 
 /* No variable is there for a wide name: the rules never need one. */
@@ -417,43 +452,50 @@ static std::string ProfileAnswer(std::string s)
     return s;
 }
 
+static std::string ProfileString(const std::string &section, const std::string &key, const char *lpsDefault)
+{
+    auto it = fake::profile.find(fake::ProfileKey(section.c_str(), key.c_str()));
+    return it != fake::profile.end() ? ProfileAnswer(it->second) : (lpsDefault ? lpsDefault : "");
+}
+
 /* A value cut to the buffer gives nSize - 1, as the profile calls do. */
 DWORD GetPrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf,
                                DWORD nSize, LPCSTR)
 {
     vClaim(lpsBuf, nSize, "GetPrivateProfileStringA");
-    auto it = fake::profile.find(fake::ProfileKey(lpsSection, lpsKey));
-    std::string s = it != fake::profile.end() ? ProfileAnswer(it->second) : (lpsDefault ? lpsDefault : "");
-    return (DWORD)iCopyText(lpsBuf, (int)nSize, s);
+    return (DWORD)iCopyText(lpsBuf, (int)nSize, ProfileString(lpsSection, lpsKey, lpsDefault));
+}
+
+DWORD GetPrivateProfileStringW(LPCWSTR lpwsSection, LPCWSTR lpwsKey, LPCWSTR lpwsDefault, LPWSTR lpwsBuf,
+                               DWORD nSize, LPCWSTR)
+{
+    std::string sDefault = Narrow(lpwsDefault);
+    return (DWORD)iCopyWide(lpwsBuf, (int)nSize, ProfileString(Narrow(lpwsSection), Narrow(lpwsKey),
+                                                               lpwsDefault ? sDefault.c_str() : NULL));
 }
 
 /* The section's lines as stored, "key=value" each ended by a NUL and the
  * last by two; one too large for the buffer gives nSize - 2, cut. */
-DWORD GetPrivateProfileSectionA(LPCSTR lpsSection, LPSTR lpsBuf, DWORD nSize, LPCSTR)
+DWORD GetPrivateProfileSectionW(LPCWSTR lpwsSection, LPWSTR lpwsBuf, DWORD nSize, LPCWSTR)
 {
-    vClaim(lpsBuf, nSize, "GetPrivateProfileSectionA");
-    const std::string prefix = fake::ProfileKey(lpsSection, "");
+    vClaim(lpwsBuf, (long long)nSize * (long long)sizeof(WCHAR), "GetPrivateProfileSectionW");
+    const std::string prefix = fake::ProfileKey(Narrow(lpwsSection).c_str(), "");
     std::string block;
     for (auto &kv : fake::profile)
         if (kv.first.compare(0, prefix.size(), prefix) == 0)
             block += kv.first.substr(prefix.size()) + "=" + kv.second + '\0';
     if (nSize < 2)
         return 0;
-    if (block.size() + 1 > nSize) {
-        memcpy(lpsBuf, block.data(), nSize - 2);
-        lpsBuf[nSize - 2] = lpsBuf[nSize - 1] = '\0';
-        return nSize - 2;
-    }
-    memcpy(lpsBuf, block.data(), block.size());
-    lpsBuf[block.size()] = '\0';
-    if (block.empty())
-        lpsBuf[1] = '\0';
-    return (DWORD)block.size();
+    size_t n = std::min(block.size(), (size_t)nSize - 2);
+    for (size_t i = 0; i < n; ++i)
+        lpwsBuf[i] = (unsigned char)block[i];
+    lpwsBuf[n] = lpwsBuf[n + 1] = 0;
+    return (DWORD)n;
 }
 
-UINT GetPrivateProfileIntA(LPCSTR lpsSection, LPCSTR lpsKey, int iDefault, LPCSTR)
+UINT GetPrivateProfileIntW(LPCWSTR lpwsSection, LPCWSTR lpwsKey, int iDefault, LPCWSTR)
 {
-    auto it = fake::profile.find(fake::ProfileKey(lpsSection, lpsKey));
+    auto it = fake::profile.find(fake::ProfileKey(Narrow(lpwsSection).c_str(), Narrow(lpwsKey).c_str()));
     return it == fake::profile.end() ? (UINT)iDefault : (UINT)strtol(ProfileAnswer(it->second).c_str(), NULL, 10);
 }
 
@@ -466,39 +508,44 @@ BOOL WritePrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsValu
     return TRUE;
 }
 
-UINT GetWindowsDirectoryA(LPSTR lpsBuf, UINT nSize)
+BOOL WritePrivateProfileStringW(LPCWSTR lpwsSection, LPCWSTR lpwsKey, LPCWSTR lpwsValue, LPCWSTR)
 {
-    static const char szWindows[] = "C:\\windows";
-    vClaim(lpsBuf, nSize, "GetWindowsDirectoryA");
-    if (nSize < sizeof(szWindows))
-        return sizeof(szWindows);
-    return (UINT)iCopyText(lpsBuf, (int)nSize, szWindows);
+    std::string sValue = Narrow(lpwsValue);
+    return WritePrivateProfileStringA(Narrow(lpwsSection).c_str(), Narrow(lpwsKey).c_str(),
+                                      lpwsValue ? sValue.c_str() : NULL, NULL);
 }
 
-/* The Windows folder takes the settings file, as under Wine. */
-HANDLE CreateFileA(LPCSTR, DWORD, DWORD, void *, DWORD, DWORD, HANDLE)
+UINT GetWindowsDirectoryW(LPWSTR lpwsBuf, UINT nSize)
 {
-    dwLastError = ERROR_ALREADY_EXISTS;
-    return (HANDLE)1;
+    static const char szWindows[] = "C:\\windows";
+    if (nSize < sizeof(szWindows))
+        return sizeof(szWindows);
+    return (UINT)iCopyWide(lpwsBuf, (int)nSize, szWindows);
+}
+
+BOOL ReadFile(HANDLE, void *pBuf, DWORD cb, DWORD *pcbRead, void *)
+{
+    vClaim(pBuf, cb, "ReadFile");
+    *pcbRead = 0;
+    return TRUE;
 }
 
 BOOL CloseHandle(HANDLE) { return TRUE; }
-BOOL DeleteFileA(LPCSTR) { return TRUE; }
+BOOL DeleteFileW(LPCWSTR) { return TRUE; }
 
-/* Only the Windows folder's settings file is there. */
-DWORD GetFileAttributesA(LPCSTR lpsName)
+/* No per-user settings file is there: without a wide APPDATA none is looked for. */
+DWORD GetFileAttributesW(LPCWSTR)
 {
-    if (strcasecmp(lpsName, "C:\\windows\\KALVEX.INI") == 0)
-        return FILE_ATTRIBUTE_NORMAL;
     dwLastError = ERROR_FILE_NOT_FOUND;
     return INVALID_FILE_ATTRIBUTES;
 }
 
-BOOL CreateDirectoryA(LPCSTR, void *) { return TRUE; }
-BOOL CopyFileA(LPCSTR, LPCSTR, BOOL) { return TRUE; }
+BOOL CopyFileW(LPCWSTR, LPCWSTR, BOOL) { return TRUE; }
+void Sleep(DWORD) {}
 
-/* The error log, the one file the rules open by a wide name: what is
- * written to it is kept in fake::log. */
+/* The files the rules open: the error log, whose records are kept in
+ * fake::log, and the settings file, which reads as empty (its contents
+ * are the profile calls'). */
 #define KX_LOG_HANDLE ((HANDLE)7)
 
 HANDLE CreateFileW(LPCWSTR, DWORD, DWORD, void *, DWORD, DWORD, HANDLE) { return KX_LOG_HANDLE; }

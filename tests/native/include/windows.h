@@ -76,6 +76,7 @@ typedef uintptr_t DWORD_PTR_KX;
 #define GENERIC_WRITE 0x40000000U
 #define FILE_SHARE_READ 1
 #define FILE_SHARE_WRITE 2
+#define FILE_SHARE_DELETE 4
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
@@ -87,8 +88,10 @@ typedef uintptr_t DWORD_PTR_KX;
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define ERROR_SUCCESS 0
 #define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
 #define ERROR_ACCESS_DENIED 5
 #define ERROR_ALREADY_EXISTS 183
+#define CP_ACP 0
 #define ERROR_ENVVAR_NOT_FOUND 203
 #define ERROR_PRIVILEGE_NOT_HELD 1314
 
@@ -194,26 +197,30 @@ DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION ptzi);
 DWORD FormatMessageA(DWORD dwFlags, const void *lpSource, DWORD dwMessageId, DWORD dwLanguageId,
                      LPSTR lpBuffer, DWORD nSize, va_list *args);
 BOOL SetEnvironmentVariableA(LPCSTR lpsName, LPCSTR lpsValue);
-DWORD GetEnvironmentVariableA(LPCSTR lpsName, LPSTR lpsBuf, DWORD nSize);
+DWORD GetEnvironmentVariableW(LPCWSTR lpwsName, LPWSTR lpwsBuf, DWORD nSize);
 DWORD GetPrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsDefault,
                                LPSTR lpsBuf, DWORD nSize, LPCSTR lpsFile);
-UINT GetPrivateProfileIntA(LPCSTR lpsSection, LPCSTR lpsKey, int iDefault, LPCSTR lpsFile);
-DWORD GetPrivateProfileSectionA(LPCSTR lpsSection, LPSTR lpsBuf, DWORD nSize, LPCSTR lpsFile);
 BOOL WritePrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsValue, LPCSTR lpsFile);
-UINT GetWindowsDirectoryA(LPSTR lpsBuf, UINT nSize);
-HANDLE CreateFileA(LPCSTR lpsName, DWORD dwAccess, DWORD dwShare, void *pSecurity,
-                   DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate);
-BOOL CloseHandle(HANDLE h);
-BOOL DeleteFileA(LPCSTR lpsName);
-DWORD GetFileAttributesA(LPCSTR lpsName);
-BOOL CreateDirectoryA(LPCSTR lpsName, void *pSecurity);
-BOOL CopyFileA(LPCSTR lpsFrom, LPCSTR lpsTo, BOOL bFailIfExists);
-DWORD GetEnvironmentVariableW(LPCWSTR lpwsName, LPWSTR lpwsBuf, DWORD nSize);
+DWORD GetPrivateProfileStringW(LPCWSTR lpwsSection, LPCWSTR lpwsKey, LPCWSTR lpwsDefault,
+                               LPWSTR lpwsBuf, DWORD nSize, LPCWSTR lpwsFile);
+UINT GetPrivateProfileIntW(LPCWSTR lpwsSection, LPCWSTR lpwsKey, int iDefault, LPCWSTR lpwsFile);
+DWORD GetPrivateProfileSectionW(LPCWSTR lpwsSection, LPWSTR lpwsBuf, DWORD nSize, LPCWSTR lpwsFile);
+BOOL WritePrivateProfileStringW(LPCWSTR lpwsSection, LPCWSTR lpwsKey, LPCWSTR lpwsValue, LPCWSTR lpwsFile);
+int MultiByteToWideChar(UINT uCodePage, DWORD dwFlags, LPCSTR lps, int cch, LPWSTR lpwsBuf, int cchWide);
+int WideCharToMultiByte(UINT uCodePage, DWORD dwFlags, LPCWSTR lpws, int cchWide, LPSTR lpsBuf, int cch,
+                        LPCSTR lpsDefault, BOOL *pbUsedDefault);
 int lstrlenW(LPCWSTR lpws);
 LPWSTR lstrcpynW(LPWSTR lpwsTo, LPCWSTR lpwsFrom, int cch);
+UINT GetWindowsDirectoryW(LPWSTR lpwsBuf, UINT nSize);
 HANDLE CreateFileW(LPCWSTR lpwsName, DWORD dwAccess, DWORD dwShare, void *pSecurity,
                    DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate);
+BOOL ReadFile(HANDLE h, void *pBuf, DWORD cb, DWORD *pcbRead, void *pOverlapped);
+BOOL CloseHandle(HANDLE h);
+BOOL DeleteFileW(LPCWSTR lpwsName);
+DWORD GetFileAttributesW(LPCWSTR lpwsName);
 BOOL CreateDirectoryW(LPCWSTR lpwsName, void *pSecurity);
+BOOL CopyFileW(LPCWSTR lpwsFrom, LPCWSTR lpwsTo, BOOL bFailIfExists);
+void Sleep(DWORD dwMs);
 DWORD SetFilePointer(HANDLE h, LONG lDistance, LONG *plHigh, DWORD dwMethod);
 BOOL WriteFile(HANDLE h, const void *pBuf, DWORD cb, DWORD *pcbWritten, void *pOverlapped);
 
