@@ -419,9 +419,9 @@ TEST(Settings, FileHeldByAnotherProgramIsWaitedForAndNeverOverwritten)
     EXPECT_EQ("60", ItemText(h, IDC_INTERVAL));
     EXPECT_EQ(KX_DEFAULT_HOST, ItemText(h, IDC_HOST));
     const std::string shown = ItemText(h, IDC_RESULTS), start = "Settings not read from " + IniPath() + ": ";
+    ASSERT_GT(shown.size(), start.size() + 5) << shown;
     EXPECT_EQ(start, shown.substr(0, start.size()));
     EXPECT_EQ(" (32)", shown.substr(shown.size() - 5));         // a sharing violation
-    EXPECT_GT(shown.size(), start.size() + 5);
     EXPECT_EQ(std::string::npos, shown.find_first_of("\r\n"));
     EXPECT_NE(std::string::npos, ReadWholeFile(KX_LOGFILE).find(shown));
 
