@@ -117,26 +117,45 @@ static BOOL bWindowsIniPath(WCHAR wszPath[MAX_PATH])
     return n < MAX_PATH && bJoinPath(wszPath, wszFolder, (int)n, L"" KX_INIFILE);
 }
 
-/* Whether the Windows folder refuses the settings file: only a denied
- * access says so.  A file that another program holds says nothing about
- * the folder. */
-static BOOL bWindowsFolderRefuses(LPCWSTR lpwsPath)
-{
-    HANDLE h = CreateFileW(lpwsPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_ACCESS_DENIED;
-    BOOL bExisted = GetLastError() == ERROR_ALREADY_EXISTS;
-    CloseHandle(h);
-    if (!bExisted)
-        DeleteFileW(lpwsPath);      /* only asked; a missing file means defaults */
-    return FALSE;
-}
-
 static BOOL bHasByteOrderMark(const BYTE *pb, DWORD n)
 {
     return (n >= 3 && pb[0] == 0xEF && pb[1] == 0xBB && pb[2] == 0xBF)
         || (n >= 2 && ((pb[0] == 0xFF && pb[1] == 0xFE) || (pb[0] == 0xFE && pb[1] == 0xFF)));
+}
+
+/* Reads the open file's first bytes, to know whether it is in Unicode, and
+ * closes it; FALSE when they could not be read (GetLastError says why). */
+static BOOL bReadFileStart(HANDLE h)
+{
+    BYTE abStart[3];
+    DWORD n = 0;
+    BOOL bRead = ReadFile(h, abStart, sizeof(abStart), &n, NULL);
+    DWORD dwErr = GetLastError();
+    CloseHandle(h);
+    bIniUnicode = bRead && bHasByteOrderMark(abStart, n);
+    SetLastError(dwErr);
+    return bRead;
+}
+
+/* Whether the Windows folder refuses the settings file: only a denied
+ * access says so.  A file that another program holds says nothing about
+ * the folder.  *pbChecked: the answer also settled whether the file is
+ * there and can be read, so that it need not be opened a second time. */
+static BOOL bWindowsFolderRefuses(LPCWSTR lpwsPath, BOOL *pbChecked)
+{
+    *pbChecked = FALSE;
+    HANDLE h = CreateFileW(lpwsPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        *pbChecked = bReadFileStart(h);
+        return FALSE;
+    }
+    CloseHandle(h);
+    DeleteFileW(lpwsPath);      /* only asked; a missing file means defaults */
+    *pbChecked = TRUE;
+    return FALSE;
 }
 
 /* Whether the chosen file can be read, and how it is written.  A missing
@@ -145,26 +164,14 @@ static BOOL bHasByteOrderMark(const BYTE *pb, DWORD n)
  * short while only, and is otherwise left alone for this run. */
 static void vCheckIniFile(void)
 {
-    bIniUnicode = bIniNotRead = FALSE;
     for (int iTry = 0;; ++iTry) {
         HANDLE h = CreateFileW(wszIniFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-        DWORD dwErr;
-        if (h != INVALID_HANDLE_VALUE) {
-            BYTE abStart[3];
-            DWORD n = 0;
-            BOOL bRead = ReadFile(h, abStart, sizeof(abStart), &n, NULL);
-            dwErr = GetLastError();
-            CloseHandle(h);
-            if (bRead) {
-                bIniUnicode = bHasByteOrderMark(abStart, n);
-                return;
-            }
-        } else {
-            dwErr = GetLastError();
-            if (dwErr == ERROR_FILE_NOT_FOUND || dwErr == ERROR_PATH_NOT_FOUND)
-                return;
-        }
+        if (h != INVALID_HANDLE_VALUE && bReadFileStart(h))
+            return;
+        DWORD dwErr = GetLastError();
+        if (dwErr == ERROR_FILE_NOT_FOUND || dwErr == ERROR_PATH_NOT_FOUND)
+            return;
         if (iTry == KX_READ_TRIES) {
             bIniNotRead = TRUE;
             dwIniError = dwErr;
@@ -184,9 +191,11 @@ static void vChooseIniFile(void)
         && bJoinPath(wszIniFile, wszDir, lstrlenW(wszDir), L"" KX_INIFILE);
     /* Looked for first: it is one cheap question, and it settles the rest. */
     DWORD dwAttributes = bPerUser ? GetFileAttributesW(wszIniFile) : INVALID_FILE_ATTRIBUTES;
+    BOOL bChecked = FALSE;
+    bIniUnicode = bIniNotRead = FALSE;
     if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         /* the user's own file */
-    } else if (bWindows && (!bPerUser || !bWindowsFolderRefuses(wszWindows))) {
+    } else if (bWindows && (!bPerUser || !bWindowsFolderRefuses(wszWindows, &bChecked))) {
         lstrcpynW(wszIniFile, wszWindows, MAX_PATH);
     } else if (bPerUser) {
         CreateDirectoryW(wszDir, NULL);
@@ -195,7 +204,8 @@ static void vChooseIniFile(void)
     } else {
         lstrcpynW(wszIniFile, L"" KX_INIFILE, MAX_PATH);   /* the profile calls' own choice */
     }
-    vCheckIniFile();
+    if (!bChecked)
+        vCheckIniFile();
 }
 
 LPCWSTR lpwsIniFile(void)
