@@ -218,7 +218,12 @@ LPCWSTR lpwsIniFile(void)
 /* ---- The profile calls ---- */
 
 /* Every name and value crosses between the ANSI code page and the wide
- * profile calls here, as the ANSI calls would convert them. */
+ * profile calls here, as the ANSI calls would convert them.  The wide
+ * copies are owned here, used only during one call. */
+static WCHAR wszSectionName[16], wszKeyName[32], wszDefault[64];
+static WCHAR wszValue[KX_HOSTLIST_SIZE];    /* the longest value, the host list */
+
+#define KX_WIDEN(lps, wszBuf) lpwsWiden((lps), (wszBuf), (int)(sizeof(wszBuf) / sizeof((wszBuf)[0])))
 static LPCWSTR lpwsWiden(LPCSTR lps, LPWSTR lpwsBuf, int cch)
 {
     if (!lps)
@@ -240,17 +245,13 @@ static int iNarrow(LPCWSTR lpwsText, int cchWide, LPSTR lpsBuf, int nSize)
     return n;
 }
 
-static WCHAR wszSectionName[16], wszKeyName[32];
-static WCHAR wszValue[KX_HOSTLIST_SIZE];    /* the longest value, the host list */
-static WCHAR wszDefault[64];
-
 static DWORD dwProfileText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nSize)
 {
     if (nSize > KX_HOSTLIST_SIZE)
         nSize = KX_HOSTLIST_SIZE;
-    DWORD n = GetPrivateProfileStringW(lpwsWiden(SEC_DEFAULT, wszSectionName, 16),
-                                       lpwsWiden(lpsKey, wszKeyName, 32),
-                                       lpwsWiden(lpsDefault, wszDefault, 64), wszValue, nSize, lpwsIniFile());
+    DWORD n = GetPrivateProfileStringW(KX_WIDEN(SEC_DEFAULT, wszSectionName),
+                                       KX_WIDEN(lpsKey, wszKeyName),
+                                       KX_WIDEN(lpsDefault, wszDefault), wszValue, nSize, lpwsIniFile());
     return (DWORD)iNarrow(wszValue, (int)n, lpsBuf, (int)nSize);
 }
 
@@ -258,8 +259,8 @@ static int iProfileInt(LPCSTR lpsSection, LPCSTR lpsKey, int iDefault)
 {
     if (bIniNotRead)
         return iDefault;
-    return (int)GetPrivateProfileIntW(lpwsWiden(lpsSection, wszSectionName, 16),
-                                      lpwsWiden(lpsKey, wszKeyName, 32), iDefault, lpwsIniFile());
+    return (int)GetPrivateProfileIntW(KX_WIDEN(lpsSection, wszSectionName),
+                                      KX_WIDEN(lpsKey, wszKeyName), iDefault, lpwsIniFile());
 }
 
 /* Nothing goes into a file that could not be read: it would replace the
@@ -268,8 +269,8 @@ static void vWriteText(LPCSTR lpsKey, LPCSTR lpsValue)
 {
     if (bIniNotRead)
         return;
-    WritePrivateProfileStringW(lpwsWiden(SEC_DEFAULT, wszSectionName, 16), lpwsWiden(lpsKey, wszKeyName, 32),
-                               lpwsWiden(lpsValue, wszValue, KX_HOSTLIST_SIZE), lpwsIniFile());
+    WritePrivateProfileStringW(KX_WIDEN(SEC_DEFAULT, wszSectionName), KX_WIDEN(lpsKey, wszKeyName),
+                               KX_WIDEN(lpsValue, wszValue), lpwsIniFile());
 }
 
 static void vWriteNumber(LPCSTR lpsKey, int iValue)
@@ -324,7 +325,7 @@ static void vReadSection(void)
     szSection[0] = szSection[1] = '\0';
     if (bIniNotRead || bIniUnicode)
         return;
-    DWORD n = GetPrivateProfileSectionW(lpwsWiden(SEC_DEFAULT, wszSectionName, 16), wszSection,
+    DWORD n = GetPrivateProfileSectionW(KX_WIDEN(SEC_DEFAULT, wszSectionName), wszSection,
                                         KX_SECTION_SIZE, lpwsIniFile());
     if (n >= KX_SECTION_SIZE - 2)
         return;
