@@ -7,6 +7,7 @@
 #include "hostlist.h"
 #include "section.h"
 #include "../app/format.h"
+#include "../app/paths.h"
 #include "../app/results.h"
 #include "../app/text.h"
 #include "meter.h"
@@ -99,17 +100,6 @@ static DWORD dwIniError;            /* and why not */
 #define KX_READ_TRIES    40
 #define KX_READ_PAUSE_MS 50
 
-/* Folder, "\" and name into a MAX_PATH buffer; FALSE when it does not fit. */
-static BOOL bJoinPath(WCHAR wszPath[MAX_PATH], LPCWSTR lpwsFolder, int nFolder, LPCWSTR lpwsName)
-{
-    if (nFolder <= 0 || nFolder + 1 + lstrlenW(lpwsName) >= MAX_PATH)
-        return FALSE;
-    lstrcpynW(wszPath, lpwsFolder, nFolder + 1);
-    wszPath[nFolder] = L'\\';
-    lstrcpynW(wszPath + nFolder + 1, lpwsName, MAX_PATH - nFolder - 1);
-    return TRUE;
-}
-
 static BOOL bWindowsIniPath(WCHAR wszPath[MAX_PATH])
 {
     WCHAR wszFolder[MAX_PATH];
@@ -183,12 +173,9 @@ static void vCheckIniFile(void)
 
 static void vChooseIniFile(void)
 {
-    WCHAR wszWindows[MAX_PATH], wszAppData[MAX_PATH], wszDir[MAX_PATH];
+    WCHAR wszWindows[MAX_PATH], wszDir[MAX_PATH];
     BOOL bWindows = bWindowsIniPath(wszWindows);
-    DWORD n = GetEnvironmentVariableW(L"APPDATA", wszAppData, MAX_PATH);
-    BOOL bPerUser = n < MAX_PATH
-        && bJoinPath(wszDir, wszAppData, (int)n, L"Kalvex32")
-        && bJoinPath(wszIniFile, wszDir, lstrlenW(wszDir), L"" KX_INIFILE);
+    BOOL bPerUser = bUserFolder(wszDir) && bJoinPath(wszIniFile, wszDir, lstrlenW(wszDir), L"" KX_INIFILE);
     /* Looked for first: it is one cheap question, and it settles the rest. */
     DWORD dwAttributes = bPerUser ? GetFileAttributesW(wszIniFile) : INVALID_FILE_ATTRIBUTES;
     BOOL bChecked = FALSE;
