@@ -129,7 +129,7 @@ HWND GoButtonDialog(WORD points)
     sz("Button");
     t.push_back(0);
     HWND hDlg = CreateDialogIndirectParamA(GetModuleHandleA(NULL), (LPCDLGTEMPLATEA)t.data(), NULL,
-                                           RecordingDialogProc, 0);
+                                           KalvexDialog::Record, 0);
     SetFocus(NULL);                                 // the normal face, not the focused one
     return hDlg;
 }
@@ -205,7 +205,8 @@ TEST(ButtonFaces, EdgesPicturesAndTheFocusLine)
 
 TEST(BitmapButton, PaintsTheFaceOfItsState)
 {
-    HWND hDlg = OpenKalvexDialog();
+    KalvexDialog dlg;
+    HWND hDlg = dlg.hDlg;
     HWND hGo = GetDlgItem(hDlg, IDC_START);
     Pixels normal(1201), pressed(3201), focused(5201);
     {
@@ -234,7 +235,6 @@ TEST(BitmapButton, PaintsTheFaceOfItsState)
         }
     EXPECT_EQ(0, coloured);
     EXPECT_GT(cap.Count(RGB(128, 128, 128), 0, 0, cap.w, cap.h), 100);
-    DestroyWindow(hDlg);
 }
 
 TEST(BitmapButton, FillsTheButtonsThatLargerDpisMake)
@@ -272,62 +272,62 @@ TEST(BitmapButton, FillsTheButtonsThatLargerDpisMake)
 
 TEST(BitmapButton, MouseClickSendsItsCommandWhenReleasedOverIt)
 {
-    HWND hDlg = OpenKalvexDialog();
+    KalvexDialog dlg;
+    HWND hDlg = dlg.hDlg;
     HWND hStop = GetDlgItem(hDlg, IDC_STOP);
     Click(hStop, 5, 5, 6, 6);
-    ASSERT_EQ(1u, Commands().size());
-    EXPECT_EQ(IDC_STOP, Commands()[0].id);
-    EXPECT_EQ(BN_CLICKED, Commands()[0].code);
-    EXPECT_EQ(hStop, Commands()[0].from);
+    ASSERT_EQ(1u, dlg.commands.size());
+    EXPECT_EQ(IDC_STOP, dlg.commands[0].id);
+    EXPECT_EQ(BN_CLICKED, dlg.commands[0].code);
+    EXPECT_EQ(hStop, dlg.commands[0].from);
     EXPECT_EQ(hStop, GetFocus());
 
     // Dragged off before release: no click, and the button springs back.
-    Commands().clear();
+    dlg.commands.clear();
     Click(hStop, 5, 5, -20, 5);
-    EXPECT_TRUE(Commands().empty());
+    EXPECT_TRUE(dlg.commands.empty());
     EXPECT_EQ(0, SendMessageA(hStop, BM_GETSTATE, 0, 0) & BST_PUSHED);
 
     SendMessageA(hStop, BM_CLICK, 0, 0);
-    EXPECT_TRUE(SawCommand(IDC_STOP));
-    Commands().clear();
+    EXPECT_TRUE(dlg.Saw(IDC_STOP));
+    dlg.commands.clear();
     EnableWindow(hStop, FALSE);
     SendMessageA(hStop, BM_CLICK, 0, 0);
-    EXPECT_TRUE(Commands().empty());
-    DestroyWindow(hDlg);
+    EXPECT_TRUE(dlg.commands.empty());
 }
 
 TEST(BitmapButton, SpaceAndEnterPressOnlyTheFocusedButton)
 {
-    HWND hDlg = OpenKalvexDialog();
+    KalvexDialog dlg;
+    HWND hDlg = dlg.hDlg;
     SetFocus(GetDlgItem(hDlg, IDC_EXIT));
     Key(hDlg, WM_KEYDOWN, VK_SPACE);
-    EXPECT_TRUE(Commands().empty());                            // not before the key is released
+    EXPECT_TRUE(dlg.commands.empty());                     // not before the key is released
     Key(hDlg, WM_KEYUP, VK_SPACE);
-    ASSERT_EQ(1u, Commands().size());
-    EXPECT_EQ(IDC_EXIT, Commands()[0].id);
+    ASSERT_EQ(1u, dlg.commands.size());
+    EXPECT_EQ(IDC_EXIT, dlg.commands[0].id);
 
-    Commands().clear();
+    dlg.commands.clear();
     Key(hDlg, WM_KEYDOWN, VK_RETURN);
     Key(hDlg, WM_KEYUP, VK_RETURN);
-    ASSERT_EQ(1u, Commands().size());
-    EXPECT_EQ(IDC_EXIT, Commands()[0].id);
+    ASSERT_EQ(1u, dlg.commands.size());
+    EXPECT_EQ(IDC_EXIT, dlg.commands[0].id);
 
     // Space pressed on a button and released after the focus has moved on
     // clicks nothing.
-    Commands().clear();
+    dlg.commands.clear();
     Key(hDlg, WM_KEYDOWN, VK_SPACE);
     SetFocus(GetDlgItem(hDlg, IDC_INTERVAL));
     Key(hDlg, WM_KEYUP, VK_SPACE);
-    EXPECT_FALSE(SawCommand(IDC_EXIT));
+    EXPECT_FALSE(dlg.Saw(IDC_EXIT));
 
     // Enter in a field: no bitmap button acts as the default button, so the
     // dialog manager sends only its plain OK command.
-    Commands().clear();
+    dlg.commands.clear();
     SetFocus(GetDlgItem(hDlg, IDC_INTERVAL));
     Key(hDlg, WM_KEYDOWN, VK_RETURN);
-    for (auto &c : Commands())
+    for (auto &c : dlg.commands)
         EXPECT_TRUE(c.id == IDOK) << c.id;
-    DestroyWindow(hDlg);
 }
 
 TEST(BitmapButton, WithoutItsImagesItStillDrawsAndClicks)
@@ -346,14 +346,15 @@ TEST(BitmapButton, WithoutItsImagesItStillDrawsAndClicks)
 
 TEST(CheckBox, MouseSpaceAndCheckMessagesShareOneState)
 {
-    HWND hDlg = OpenKalvexDialog();
+    KalvexDialog dlg;
+    HWND hDlg = dlg.hDlg;
     HWND hAuto = GetDlgItem(hDlg, IDC_AUTOSTART);
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hDlg, IDC_AUTOSTART));
     Click(hAuto, 3, 3, 3, 3);
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hDlg, IDC_AUTOSTART));
-    ASSERT_EQ(1u, Commands().size());
-    EXPECT_EQ(IDC_AUTOSTART, Commands()[0].id);
-    EXPECT_EQ(BN_CLICKED, Commands()[0].code);
+    ASSERT_EQ(1u, dlg.commands.size());
+    EXPECT_EQ(IDC_AUTOSTART, dlg.commands[0].id);
+    EXPECT_EQ(BN_CLICKED, dlg.commands[0].code);
     Click(hAuto, 3, 3, -30, 3);                                 // dragged off: unchanged
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hDlg, IDC_AUTOSTART));
 
@@ -363,25 +364,25 @@ TEST(CheckBox, MouseSpaceAndCheckMessagesShareOneState)
     EXPECT_EQ(BST_UNCHECKED, SendMessageA(hAuto, BM_GETCHECK, 0, 0));
 
     // Setting the state is silent; the two boxes are independent.
-    Commands().clear();
+    dlg.commands.clear();
     CheckDlgButton(hDlg, IDC_AUTOSTOP, BST_CHECKED);
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hDlg, IDC_AUTOSTOP));
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hDlg, IDC_AUTOSTART));
     CheckDlgButton(hDlg, IDC_AUTOSTOP, BST_UNCHECKED);
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hDlg, IDC_AUTOSTOP));
-    EXPECT_TRUE(Commands().empty());
+    EXPECT_TRUE(dlg.commands.empty());
 
     SendMessageA(hAuto, BM_CLICK, 0, 0);
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hDlg, IDC_AUTOSTART));
     EnableWindow(hAuto, FALSE);
     SendMessageA(hAuto, BM_CLICK, 0, 0);
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hDlg, IDC_AUTOSTART));
-    DestroyWindow(hDlg);
 }
 
 TEST(CheckBox, DrawsItsMarkOnlyWhenChecked)
 {
-    HWND hDlg = OpenKalvexDialog();
+    KalvexDialog dlg;
+    HWND hDlg = dlg.hDlg;
     HWND hStop = GetDlgItem(hDlg, IDC_AUTOSTOP);
     SetFocus(GetDlgItem(hDlg, IDC_INTERVAL));
     int box;
@@ -395,7 +396,6 @@ TEST(CheckBox, DrawsItsMarkOnlyWhenChecked)
     CheckDlgButton(hDlg, IDC_AUTOSTOP, BST_CHECKED);
     Capture cap(hStop, RGB(255, 0, 255));
     EXPECT_GT(cap.Count(RGB(0, 0, 0), 2, 2, box - 2, box - 2), 5);
-    DestroyWindow(hDlg);
 }
 
 TEST(ShadeFrame, DrawsEdgesAndCaptionButNeverItsInside)
@@ -433,7 +433,8 @@ TEST(GrayDialog, ClassesAreGlobalAndEverythingStandsOnTheGrayFace)
     for (const char *cls : {KX_CLASS_BUTTON, KX_CLASS_CHECK, KX_CLASS_SHADE})
         EXPECT_TRUE(GetClassInfoExA(NULL, cls, &wc)) << cls;
 
-    HWND hDlg = OpenKalvexDialog();
+    KalvexDialog dlg;
+    HWND hDlg = dlg.hDlg;
     Capture back(hDlg, RGB(255, 0, 255), WM_ERASEBKGND);
     EXPECT_EQ(back.w * back.h, back.Count(kFace, 0, 0, back.w, back.h));
     HDC hdc = GetDC(hDlg);
@@ -453,5 +454,4 @@ TEST(GrayDialog, ClassesAreGlobalAndEverythingStandsOnTheGrayFace)
     POINT pt = {rc.left + 5, rc.top + 5};
     HWND hHit = WindowFromPoint(pt);
     EXPECT_TRUE(hHit == hHost || GetParent(hHit) == hHost);
-    DestroyWindow(hDlg);
 }

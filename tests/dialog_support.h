@@ -1,51 +1,12 @@
 // Support for the tests of the dialog template and its controls: the real
-// "KALVEX" dialog with a dialog procedure that only records commands, and
-// captures of what a control paints.
+// "KALVEX" dialog, and captures of what a control paints.
 #ifndef KALVEX_TEST_DIALOG_SUPPORT_H
 #define KALVEX_TEST_DIALOG_SUPPORT_H
 
 #include <string>
 #include <vector>
 
-#include "../app/kalvex.h"
-
-struct Command {
-    WORD id;
-    WORD code;
-    HWND from;
-};
-
-inline std::vector<Command> &Commands()
-{
-    static std::vector<Command> list;
-    return list;
-}
-
-inline INT_PTR CALLBACK RecordingDialogProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_INITDIALOG)
-        return TRUE;
-    if (msg == WM_COMMAND)
-        Commands().push_back({LOWORD(wParam), HIWORD(wParam), (HWND)lParam});
-    return FALSE;
-}
-
-// The main dialog from the program's own resources, shown and with nothing
-// recorded yet.
-inline HWND OpenKalvexDialog()
-{
-    HWND hDlg = CreateDialogParamA(GetModuleHandleA(NULL), KX_DIALOG, NULL, RecordingDialogProc, 0);
-    Commands().clear();
-    return hDlg;
-}
-
-inline bool SawCommand(WORD id)
-{
-    for (auto &c : Commands())
-        if (c.id == id)
-            return true;
-    return false;
-}
+#include "kalvex_dialog.h"
 
 // The control's rectangle in its dialog's client coordinates.
 inline RECT ChildRect(HWND hDlg, HWND hCtl)

@@ -25,11 +25,6 @@ bool UnderWine()
     return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != NULL;
 }
 
-bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs)
-{
-    return PumpUntil(done, timeoutMs);
-}
-
 struct DialogSearch {
     DWORD pid;
     std::vector<HWND> found;
@@ -100,7 +95,7 @@ bool Child::Running() const
 HWND Child::WaitDialog(DWORD ms) const
 {
     HWND hDlg = NULL;
-    WaitFor([&] {
+    PumpUntil([&] {
         std::vector<HWND> v = KalvexDialogs(pi.dwProcessId);
         // Shown means initialised: the dialog becomes visible after that.
         if (!v.empty() && IsWindowVisible(v[0]))
@@ -112,7 +107,7 @@ HWND Child::WaitDialog(DWORD ms) const
 
 long Child::ExitCode(DWORD ms) const
 {
-    if (!pi.hProcess || !WaitFor([&] { return !Running(); }, ms))
+    if (!pi.hProcess || !PumpUntil([&] { return !Running(); }, ms))
         return -1;
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);

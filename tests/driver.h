@@ -4,7 +4,6 @@
 #ifndef KALVEX_TEST_DRIVER_H
 #define KALVEX_TEST_DRIVER_H
 
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,9 +15,6 @@ std::string ServerExe();    // kxserve.exe of this build
 
 // Whether the tests run under Wine, which never steps the host's clock.
 bool UnderWine();
-
-// Polls the condition (with the message loop running) until it holds.
-bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs = 10000);
 
 // The main dialogs of every running Kalvex32, or of one process.
 std::vector<HWND> KalvexDialogs(DWORD pid = 0);

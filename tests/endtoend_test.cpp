@@ -45,10 +45,10 @@ TEST(EndToEnd, TimeProbeSetsTheClockOrSaysWhyNot)
         HWND hDlg = kalvex.WaitDialog();
         ASSERT_TRUE(hDlg != NULL);
         std::string shown;
-        EXPECT_TRUE(WaitFor([&] {
+        EXPECT_TRUE(PumpUntil([&] {
             shown = ItemText(hDlg, IDC_RESULTS);
             return StartsWith(shown, "Time from " + LoopAddr(r.n) + ": ");
-        })) << shown;
+        }, 10000)) << shown;
         SYSTEMTIME now;
         GetSystemTime(&now);
         std::string tail = " GMT" + std::string(r.notSet);
@@ -81,7 +81,7 @@ TEST(EndToEnd, DayTimeProbeAgainstTheLocalServersTool)
     HWND hDlg = kalvex.WaitDialog();
     ASSERT_TRUE(hDlg != NULL);
     // The tool answers in UTC; the line reaches the Results field.
-    EXPECT_TRUE(WaitFor([&] { return ItemText(hDlg, IDC_RESULTS).find(" UTC") != std::string::npos; }))
+    EXPECT_TRUE(PumpUntil([&] { return ItemText(hDlg, IDC_RESULTS).find(" UTC") != std::string::npos; }, 10000))
         << ItemText(hDlg, IDC_RESULTS);
     EXPECT_EQ("1", ItemText(hDlg, IDC_RECV));
 
@@ -103,8 +103,8 @@ TEST(EndToEnd, FirstStartWritesTheSettingsFile)
     SetDlgItemTextA(hDlg, IDC_HOST, LoopAddr(3).c_str());
     SetDlgItemTextA(hDlg, IDC_INTERVAL, "45");
     PostMessageA(hDlg, WM_COMMAND, IDC_START, 0);
-    EXPECT_TRUE(WaitFor([] { return FileExists(IniPath()); }));
-    EXPECT_TRUE(WaitFor([] { return Setting("Service") == "Kalv"; }));
+    EXPECT_TRUE(PumpUntil([] { return FileExists(IniPath()); }, 10000));
+    EXPECT_TRUE(PumpUntil([] { return Setting("Service") == "Kalv"; }, 10000));
     EXPECT_EQ(LoopAddr(3), Setting("Host"));
     EXPECT_EQ("45", Setting("Interval"));
     EXPECT_EQ("0", Setting("Autostart"));
@@ -123,10 +123,10 @@ TEST(EndToEnd, RefusedKalvIsLoggedInTheWorkingFolder)
     HWND hDlg = kalvex.WaitDialog();
     ASSERT_TRUE(hDlg != NULL);
     std::string log;
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(PumpUntil([&] {
         log = ReadWholeFile(work.File("kalvex.err"));
         return log.find("my IP = ") != std::string::npos;
-    })) << "Results: " << ItemText(hDlg, IDC_RESULTS);
+    }, 10000)) << "Results: " << ItemText(hDlg, IDC_RESULTS);
     EXPECT_TRUE(StartsWith(log, "\r\n\n" KX_TITLE " -=- ")) << log;
     EXPECT_NE(std::string::npos, log.find("10061")) << log;
     EXPECT_NE(std::string::npos, log.find("Couldn't connect socket.")) << log;
@@ -158,7 +158,7 @@ TEST(EndToEnd, ExitButtonAndCloseBoxEndTheProgramWithZero)
         Child kalvex(KalvexExe());
         HWND hDlg = kalvex.WaitDialog();
         ASSERT_TRUE(hDlg != NULL);
-        EXPECT_TRUE(WaitFor([&] { return server.Accepted() == 1; }));
+        EXPECT_TRUE(PumpUntil([&] { return server.Accepted() == 1; }, 10000));
         PostMessageA(hDlg, WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(0, kalvex.ExitCode());
         EXPECT_TRUE(server.WaitDone());
@@ -185,12 +185,12 @@ TEST(EndToEnd, SecondStartFindsTheFirstAndEndsWithZero)
 
     // A minimized one is restored.
     PostMessageA(hDlg, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    ASSERT_TRUE(WaitFor([&] { return IsIconic(hDlg) != FALSE; }));
+    ASSERT_TRUE(PumpUntil([&] { return IsIconic(hDlg) != FALSE; }, 10000));
     {
         Child second(KalvexExe());
         EXPECT_EQ(0, second.ExitCode());
     }
-    EXPECT_TRUE(WaitFor([&] { return !IsIconic(hDlg); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return !IsIconic(hDlg); }, 3000));
     GetWindowRect(hDlg, &after);
     EXPECT_TRUE(EqualRect(&before, &after));
 
@@ -211,7 +211,7 @@ TEST(EndToEnd, DoubleLaunchesGiveOneDialog)
         ASSERT_TRUE(a.Started() && b.Started());
         a.Resume();
         b.Resume();
-        ASSERT_TRUE(WaitFor([&] { return a.Running() != b.Running(); }));
+        ASSERT_TRUE(PumpUntil([&] { return a.Running() != b.Running(); }, 10000));
         const Child &first = a.Running() ? a : b, &second = a.Running() ? b : a;
         EXPECT_EQ(0, second.ExitCode(0));
         HWND hDlg = first.WaitDialog();
@@ -280,7 +280,7 @@ TEST(EndToEnd, SecondStartBringsACoveredFirstToTheFront)
         Child second(KalvexExe());
         EXPECT_EQ(0, second.ExitCode());
     }
-    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == hDlg; }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == hDlg; }, 3000));
     DestroyWindow(hCover);
     ExitThroughButton(hDlg);
     EXPECT_EQ(0, first.ExitCode());
@@ -326,7 +326,7 @@ struct ForeignFolders {
         if (!CreateProcessW(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, work.c_str(), &si, &pi))
             return NULL;
         std::vector<HWND> v;
-        WaitFor([&] { v = KalvexDialogs(pi.dwProcessId); return !v.empty() && IsWindowVisible(v[0]); });
+        PumpUntil([&] { v = KalvexDialogs(pi.dwProcessId); return !v.empty() && IsWindowVisible(v[0]); }, 10000);
         return v.empty() ? NULL : v[0];
     }
     std::string Log() const
@@ -352,16 +352,16 @@ TEST(EndToEnd, FoldersNamedOutsideTheCodePage)
     HWND hDlg = folder.Start();
     ASSERT_TRUE(hDlg != NULL);
     std::string log;
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(PumpUntil([&] {
         log = folder.Log();
         return log.find("Couldn't connect socket.") != std::string::npos;
-    })) << "Results: " << ItemText(hDlg, IDC_RESULTS);
+    }, 10000)) << "Results: " << ItemText(hDlg, IDC_RESULTS);
 
     PostMessageA(hDlg, WM_COMMAND, IDC_HELPBTN, 0);
     HWND hHelp = NULL;
-    ASSERT_TRUE(WaitFor([&] { return (hHelp = FindWindowA("KalvexHelp", NULL)) != NULL; }));
+    ASSERT_TRUE(PumpUntil([&] { return (hHelp = FindWindowA("KalvexHelp", NULL)) != NULL; }, 10000));
     std::string text;
-    EXPECT_TRUE(WaitFor([&] { text = ItemText(hHelp, IDC_HELP_TEXT); return !text.empty(); }));
+    EXPECT_TRUE(PumpUntil([&] { text = ItemText(hHelp, IDC_HELP_TEXT); return !text.empty(); }, 10000));
     EXPECT_EQ(0u, text.find("Kalvex32 Help\r\n=")) << text.substr(0, 300);
 
     ExitThroughButton(hDlg);

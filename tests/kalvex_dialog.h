@@ -1,5 +1,5 @@
-// The real main dialog template under a small logging procedure, and the
-// settings file as raw bytes: what the settings and meter tests work on.
+// The real main dialog driven from the test, and the settings file as raw
+// bytes.
 #ifndef KALVEX_TEST_DIALOG_H
 #define KALVEX_TEST_DIALOG_H
 
@@ -9,49 +9,80 @@
 
 #include "harness.h"
 
+struct RecordedCommand {
+    WORD id;
+    WORD code;
+    HWND from;
+};
+
+// The real "KALVEX" dialog, modeless so that the test can drive it, under
+// the program's own procedure or under one that only records commands.
 struct KalvexDialog {
     HWND hDlg;
-    static inline std::vector<WPARAM> commands;     // WM_COMMAND seen, oldest first
+    static inline std::vector<RecordedCommand> commands;   // WM_COMMAND recorded, oldest first
 
-    static INT_PTR CALLBACK Proc(HWND, UINT msg, WPARAM wParam, LPARAM)
+    static INT_PTR CALLBACK Record(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
     {
         if (msg == WM_COMMAND)
-            commands.push_back(wParam);
+            commands.push_back({LOWORD(wParam), HIWORD(wParam), (HWND)lParam});
         return msg == WM_INITDIALOG;
     }
-    KalvexDialog()
+    // Nothing is recorded yet once it is open.  The program's own procedure
+    // sets ghDlg itself; for the recording one the wrapper does.
+    explicit KalvexDialog(DLGPROC proc = Record)
     {
+        hDlg = CreateDialogParamA(GetModuleHandleA(NULL), KX_DIALOG, NULL, proc, 0);
+        if (proc == Record)
+            ghDlg = hDlg;
         commands.clear();
-        hDlg = CreateDialogParamA(GetModuleHandleA(NULL), KX_DIALOG, NULL, Proc, 0);
-        ghDlg = hDlg;
     }
     ~KalvexDialog()
     {
-        DestroyWindow(hDlg);
+        if (IsWindow(hDlg))
+            DestroyWindow(hDlg);
         ghDlg = NULL;
     }
+    static bool Saw(WORD id)
+    {
+        for (auto &c : commands)
+            if (c.id == id)
+                return true;
+        return false;
+    }
+    void Command(int id) const { SendMessageA(hDlg, WM_COMMAND, (WPARAM)id, 0); }
     std::string Text(int id) const { return ItemText(hDlg, id); }
-    void Set(int id, const char *lps) const { SetDlgItemTextA(hDlg, id, lps); }
+    void Set(int id, const std::string &s) const { SetDlgItemTextA(hDlg, id, s.c_str()); }
+    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(hDlg, id)) != FALSE; }
+    bool Shown(int id) const { return (GetWindowLongA(GetDlgItem(hDlg, id), GWL_STYLE) & WS_VISIBLE) != 0; }
     bool Checked(int id) const { return IsDlgButtonChecked(hDlg, id) == BST_CHECKED; }
     void Choose(int id) const { CheckRadioButton(hDlg, IDC_KALV, IDC_USERS, id); }
+    int HostCount() const { return (int)SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETCOUNT, 0, 0); }
+    std::string HostEntry(int i) const
+    {
+        std::string s((size_t)SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETLBTEXTLEN, i, 0) + 1, '\0');
+        SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETLBTEXT, i, (LPARAM)&s[0]);
+        return s.c_str();
+    }
     std::vector<std::string> HostList() const
     {
         std::vector<std::string> v;
-        int n = (int)SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETCOUNT, 0, 0);
-        for (int i = 0; i < n; ++i) {
-            std::string s((size_t)SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETLBTEXTLEN, i, 0) + 1, '\0');
-            SendDlgItemMessageA(hDlg, IDC_HOST, CB_GETLBTEXT, i, (LPARAM)&s[0]);
-            v.push_back(s.c_str());
-        }
+        for (int i = 0; i < HostCount(); ++i)
+            v.push_back(HostEntry(i));
         return v;
+    }
+    void SetHosts(const std::vector<std::string> &hosts) const
+    {
+        SendDlgItemMessageA(hDlg, IDC_HOST, CB_RESETCONTENT, 0, 0);
+        for (auto &s : hosts)
+            SendDlgItemMessageA(hDlg, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)s.c_str());
     }
     // Counts the Stop commands that reach the dialog within a short while.
     int StopsPosted() const
     {
         PumpFor(50);
         int n = 0;
-        for (WPARAM w : commands)
-            n += LOWORD(w) == IDC_STOP;
+        for (auto &c : commands)
+            n += c.id == IDC_STOP;
         return n;
     }
 };

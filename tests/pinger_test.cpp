@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "kalvex_dialog.h"
 #include "probe_support.h"
 #include "../app/seams.h"
 #include "../controller/meter.h"
@@ -21,55 +22,22 @@ namespace {
 
 const DWORD kT0 = 1000000;      // the fake tick count at the first step
 
-// The main dialog, modeless so that the test can drive it.  Settings are
-// written before it opens, unless those of an earlier dialog are to be
-// read; the host never leaves the loopback network.
-struct Dialog {
-    HWND h;
+// Pinger, once the settings it reads are written, unless those of an
+// earlier dialog are to be read; the host never leaves the loopback network.
+DLGPROC PingerReading(const std::string &host, bool bKeepSettings)
+{
+    if (!bKeepSettings) {
+        WritePrivateProfileStringA("Default", "Host", host.c_str(), "KALVEX.INI");
+        WritePrivateProfileStringA("Default", "HostList", (host + ";").c_str(), "KALVEX.INI");
+    }
+    return Pinger;
+}
+
+struct Dialog : KalvexDialog {
     explicit Dialog(const std::string &host = LoopAddr(1), bool bKeepSettings = false)
+        : KalvexDialog(PingerReading(host, bKeepSettings))
     {
-        if (!bKeepSettings) {
-            WritePrivateProfileStringA("Default", "Host", host.c_str(), "KALVEX.INI");
-            WritePrivateProfileStringA("Default", "HostList", (host + ";").c_str(), "KALVEX.INI");
-        }
-        h = CreateDialogParamA(GetModuleHandleA(NULL), KX_DIALOG, NULL, Pinger, 0);
         PumpFor(50);    // the pre-selected radio's posted command
-    }
-    ~Dialog()
-    {
-        if (IsWindow(h))
-            DestroyWindow(h);
-        ghDlg = NULL;
-    }
-    void Command(int id) { SendMessageA(h, WM_COMMAND, (WPARAM)id, 0); }
-    void SetText(int id, const std::string &s) { SetDlgItemTextA(h, id, s.c_str()); }
-    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(h, id)) != FALSE; }
-    bool Shown(int id) const { return (GetWindowLongA(GetDlgItem(h, id), GWL_STYLE) & WS_VISIBLE) != 0; }
-    bool Checked(int id) const { return IsDlgButtonChecked(h, id) == BST_CHECKED; }
-    int HostCount() const { return (int)SendDlgItemMessageA(h, IDC_HOST, CB_GETCOUNT, 0, 0); }
-    std::vector<std::string> Hosts() const
-    {
-        std::vector<std::string> v;
-        for (int i = 0; i < HostCount(); ++i)
-            v.push_back(HostEntry(i));
-        return v;
-    }
-    std::string HostEntry(int i) const
-    {
-        char sz[600] = "";
-        SendDlgItemMessageA(h, IDC_HOST, CB_GETLBTEXT, (WPARAM)i, (LPARAM)sz);
-        return sz;
-    }
-    void SetHosts(const std::vector<std::string> &hosts)
-    {
-        SendDlgItemMessageA(h, IDC_HOST, CB_RESETCONTENT, 0, 0);
-        for (auto &s : hosts)
-            SendDlgItemMessageA(h, IDC_HOST, CB_ADDSTRING, 0, (LPARAM)s.c_str());
-    }
-    void ChooseService(int id)
-    {
-        for (int r = IDC_KALV; r <= IDC_USERS; ++r)
-            CheckDlgButton(h, r, r == id ? BST_CHECKED : BST_UNCHECKED);
     }
 
     // Start with the test standing in for the one-second timer: each Step
@@ -79,18 +47,18 @@ struct Dialog {
     {
         fake::tick = base;
         Command(IDC_START);
-        KillTimer(h, iTimer);
+        KillTimer(hDlg, iTimer);
         PumpFor(50);    // the step that Start posts
     }
     void Step(double s)
     {
         fake::tick = base + (DWORD)(s * 1000);
-        SendMessageA(h, WM_TIMER, 0, 0);
+        SendMessageA(hDlg, WM_TIMER, 0, 0);
     }
     void DueStep()
     {
         fake::tick = NextTickCount;
-        SendMessageA(h, WM_TIMER, 0, 0);
+        SendMessageA(hDlg, WM_TIMER, 0, 0);
     }
 };
 
@@ -107,7 +75,7 @@ int LaunchedAfterStep(int &seen)
 
 bool Connected(const Dialog &d)
 {
-    return ItemText(d.h, IDC_RESULTS) == "Socket Connected..";
+    return ItemText(d.hDlg, IDC_RESULTS) == "Socket Connected..";
 }
 
 // The width of an icon's picture; 0 for no icon.
@@ -131,17 +99,17 @@ TEST(PingerOpen, InitialisesTitleAddressFieldsIconAndPlace)
     hIcon = CopyIcon(LoadIconA(NULL, IDI_APPLICATION));
     lstrcpynA(szMyIP, "stale", sizeof(szMyIP));
     Dialog d;
-    ASSERT_TRUE(d.h);
-    EXPECT_EQ(d.h, ghDlg);
-    EXPECT_EQ(KX_TITLE, WindowCaption(d.h));
+    ASSERT_TRUE(d.hDlg);
+    EXPECT_EQ(d.hDlg, ghDlg);
+    EXPECT_EQ(KX_TITLE, WindowCaption(d.hDlg));
     EXPECT_STREQ("Unknown", szMyIP);
-    EXPECT_EQ(std::string(WSAData.szDescription), ItemText(d.h, IDC_WSVERSION));
-    EXPECT_EQ((LRESULT)hIcon, SendMessageA(d.h, WM_GETICON, ICON_SMALL, 0));
-    EXPECT_EQ(GetSystemMetrics(SM_CXICON), IconWidth((HICON)SendMessageA(d.h, WM_GETICON, ICON_BIG, 0)));
-    EXPECT_EQ("$0.00", ItemText(d.h, IDC_CHARGE));
+    EXPECT_EQ(std::string(WSAData.szDescription), ItemText(d.hDlg, IDC_WSVERSION));
+    EXPECT_EQ((LRESULT)hIcon, SendMessageA(d.hDlg, WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ(GetSystemMetrics(SM_CXICON), IconWidth((HICON)SendMessageA(d.hDlg, WM_GETICON, ICON_BIG, 0)));
+    EXPECT_EQ("$0.00", ItemText(d.hDlg, IDC_CHARGE));
 
     RECT rc;
-    GetWindowRect(d.h, &rc);
+    GetWindowRect(d.hDlg, &rc);
     int w = rc.right - rc.left, h = rc.bottom - rc.top;
     EXPECT_EQ(((GetSystemMetrics(SM_CXSCREEN) - w) / 2 + 4) & ~7, rc.left);
     EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - h) / 2, rc.top);
@@ -189,11 +157,11 @@ TEST(PingerOpen, AutoStartWithoutAHostAsksForOne)
     WritePrivateProfileStringA("Default", "AutoStart", "1", "KALVEX.INI");
     Dialog d("");
     EXPECT_FALSE(d.Enabled(IDC_START));
-    EXPECT_EQ("Enter a host to probe..", ItemText(d.h, IDC_RESULTS));
-    d.SetText(IDC_HOST, "   ");
-    SetDlgItemTextA(d.h, IDC_RESULTS, "");
+    EXPECT_EQ("Enter a host to probe..", ItemText(d.hDlg, IDC_RESULTS));
+    d.Set(IDC_HOST, "   ");
+    SetDlgItemTextA(d.hDlg, IDC_RESULTS, "");
     d.Step(1);                  // always due
-    EXPECT_EQ("Enter a host to probe..", ItemText(d.h, IDC_RESULTS));
+    EXPECT_EQ("Enter a host to probe..", ItemText(d.hDlg, IDC_RESULTS));
     PumpFor(100);
     EXPECT_EQ(0, SentCount);
     EXPECT_EQ(0, iErrorCount);
@@ -208,15 +176,15 @@ TEST(PingerOpen, FieldsTakeNoMoreThanIsKept)
     const std::pair<int, LRESULT> limits[] = {{IDC_HOST, 253}, {IDC_INTERVAL, 19}, {IDC_USER, 24},
         {IDC_TIMEZONE, 19}, {IDC_GOMIN, 4}, {IDC_ALARM, 4}, {IDC_STOPVAL, 4}, {IDC_RATE, 5}};
     for (auto &l : limits) {
-        HWND hEdit = GetDlgItem(d.h, l.first);
+        HWND hEdit = GetDlgItem(d.hDlg, l.first);
         if (l.first == IDC_HOST)
             hEdit = FindWindowExA(hEdit, NULL, "Edit", NULL);
         EXPECT_EQ(l.second, SendMessageA(hEdit, EM_GETLIMITTEXT, 0, 0)) << "field " << l.first;
     }
     // Where the field is wide enough, a longer paste stops at the limit.
-    HWND hUser = GetDlgItem(d.h, IDC_USER);
+    HWND hUser = GetDlgItem(d.hDlg, IDC_USER);
     SendMessageA(hUser, EM_REPLACESEL, TRUE, (LPARAM)std::string(300, 'u').c_str());
-    EXPECT_EQ(24u, ItemText(d.h, IDC_USER).size());
+    EXPECT_EQ(24u, ItemText(d.hDlg, IDC_USER).size());
 }
 
 TEST(PingerCommands, ServiceChoiceShowsOnlyItsOwnField)
@@ -237,7 +205,7 @@ TEST(PingerCommands, ServiceChoiceShowsOnlyItsOwnField)
         EXPECT_EQ(c.user, d.Shown(IDC_USERLABEL));
     }
     // A real click on a radio button does the same.
-    SendDlgItemMessageA(d.h, IDC_TIME, BM_CLICK, 0, 0);
+    SendDlgItemMessageA(d.hDlg, IDC_TIME, BM_CLICK, 0, 0);
     PumpFor(20);
     EXPECT_TRUE(d.Checked(IDC_TIME));
     EXPECT_TRUE(d.Shown(IDC_TIMEZONE));
@@ -258,17 +226,17 @@ TEST(PingerCommands, AddHostListsOnlyNamesThatComeBackWhole)
     d.SetHosts({"b.example"});
     for (const char *refused : {"a;b.example", "a b.example", " ", "a\tb", "a.example\r\n", ""}) {
         int beeps = fake::beeps;
-        d.SetText(IDC_HOST, refused);
+        d.Set(IDC_HOST, refused);
         d.Command(IDC_ADDHOST);
         EXPECT_EQ(beeps + 1, fake::beeps) << refused;
-        EXPECT_EQ(std::vector<std::string>{"b.example"}, d.Hosts()) << refused;
+        EXPECT_EQ(std::vector<std::string>{"b.example"}, d.HostList()) << refused;
     }
     EXPECT_EQ(LoopAddr(1) + ";", SavedHostList());     // as the dialog found it
 
-    d.SetText(IDC_HOST, "a.example");
+    d.Set(IDC_HOST, "a.example");
     d.Command(IDC_ADDHOST);
     d.Command(IDC_ADDHOST);                     // a name listed twice is no harm
-    EXPECT_EQ((std::vector<std::string>{"a.example", "a.example", "b.example"}), d.Hosts());
+    EXPECT_EQ((std::vector<std::string>{"a.example", "a.example", "b.example"}), d.HostList());
     EXPECT_EQ("a.example;a.example;b.example;", SavedHostList());
 }
 
@@ -281,10 +249,10 @@ TEST(PingerCommands, AddHostRefusesANameTheFullListCannotHold)
     for (char c = 'a'; c <= 'p'; ++c)           // 16 names of 253 and ";": 4,064
         hosts.push_back(std::string(253, c));
     d.SetHosts(hosts);
-    d.SetText(IDC_HOST, std::string(30, 'z'));  // 31 more: exactly full
+    d.Set(IDC_HOST, std::string(30, 'z'));  // 31 more: exactly full
     d.Command(IDC_ADDHOST);
     EXPECT_EQ(0, fake::beeps);
-    d.SetText(IDC_HOST, "y");
+    d.Set(IDC_HOST, "y");
     d.Command(IDC_ADDHOST);
     EXPECT_EQ(1, fake::beeps);
     EXPECT_EQ(17, d.HostCount());
@@ -296,25 +264,25 @@ TEST(PingerCommands, RemoveHostUsesTheListsOwnSearchAndSelectsTheFirst)
     Dialog d;
     d.SetHosts({"alpha.example", "alpine.example", "beta.example"});
 
-    d.SetText(IDC_HOST, "zeta.example");        // no match: nothing goes
+    d.Set(IDC_HOST, "zeta.example");        // no match: nothing goes
     d.Command(IDC_REMOVEHOST);
     EXPECT_EQ(3, d.HostCount());
-    EXPECT_EQ("alpha.example", ItemText(d.h, IDC_HOST));
+    EXPECT_EQ("alpha.example", ItemText(d.hDlg, IDC_HOST));
 
     // A prefix in any case, searched from the second entry on.
-    d.SetText(IDC_HOST, "AL");
+    d.Set(IDC_HOST, "AL");
     d.Command(IDC_REMOVEHOST);
     ASSERT_EQ(2, d.HostCount());
     EXPECT_EQ("alpha.example", d.HostEntry(0));
     EXPECT_EQ("beta.example", d.HostEntry(1));
-    EXPECT_EQ("alpha.example", ItemText(d.h, IDC_HOST));
+    EXPECT_EQ("alpha.example", ItemText(d.hDlg, IDC_HOST));
 
     // The search wraps round to the first entry last.
-    d.SetText(IDC_HOST, "Alpha.Example");
+    d.Set(IDC_HOST, "Alpha.Example");
     d.Command(IDC_REMOVEHOST);
     ASSERT_EQ(1, d.HostCount());
     EXPECT_EQ("beta.example", d.HostEntry(0));
-    EXPECT_EQ("beta.example", ItemText(d.h, IDC_HOST));
+    EXPECT_EQ("beta.example", ItemText(d.hDlg, IDC_HOST));
     EXPECT_EQ("beta.example;", SavedHostList());
 }
 
@@ -324,14 +292,14 @@ TEST(PingerCommands, RemoveHostTakesTheEqualEntryFirst)
     Dialog d;
     for (const char *text : {"10.0.0.1", "10.0.0.1\r\n"}) {
         d.SetHosts({"10.0.0.1", "10.0.0.10", "10.0.0.100"});
-        d.SetText(IDC_HOST, text);
+        d.Set(IDC_HOST, text);
         d.Command(IDC_REMOVEHOST);
-        EXPECT_EQ((std::vector<std::string>{"10.0.0.10", "10.0.0.100"}), d.Hosts());
+        EXPECT_EQ((std::vector<std::string>{"10.0.0.10", "10.0.0.100"}), d.HostList());
         EXPECT_EQ("10.0.0.10;10.0.0.100;", SavedHostList());
     }
-    d.SetText(IDC_HOST, "10.0.0.10");
+    d.Set(IDC_HOST, "10.0.0.10");
     d.Command(IDC_REMOVEHOST);
-    EXPECT_EQ(std::vector<std::string>{"10.0.0.100"}, d.Hosts());
+    EXPECT_EQ(std::vector<std::string>{"10.0.0.100"}, d.HostList());
 }
 
 // What "+" lists and what Start saves comes back whole at the next opening,
@@ -343,22 +311,22 @@ TEST(PingerCommands, LongHostAndListEditSurviveExit)
     ASSERT_EQ(253u, longHost.size());
     {
         Dialog d;
-        d.SetText(IDC_HOST, longHost);
+        d.Set(IDC_HOST, longHost);
         d.Command(IDC_ADDHOST);
         d.Command(IDC_EXIT);
     }
     {
         Dialog d(LoopAddr(1), true);
-        EXPECT_EQ((std::vector<std::string>{LoopAddr(1), longHost}), d.Hosts());
-        EXPECT_EQ(LoopAddr(1), ItemText(d.h, IDC_HOST));
+        EXPECT_EQ((std::vector<std::string>{LoopAddr(1), longHost}), d.HostList());
+        EXPECT_EQ(LoopAddr(1), ItemText(d.hDlg, IDC_HOST));
         // Start saves the Host; Exit comes before the first step can probe.
-        d.SetText(IDC_HOST, longHost);
+        d.Set(IDC_HOST, longHost);
         d.Command(IDC_START);
         d.Command(IDC_EXIT);
     }
     Dialog d(LoopAddr(1), true);
-    EXPECT_EQ(longHost, ItemText(d.h, IDC_HOST));
-    EXPECT_EQ((std::vector<std::string>{LoopAddr(1), longHost}), d.Hosts());
+    EXPECT_EQ(longHost, ItemText(d.hDlg, IDC_HOST));
+    EXPECT_EQ((std::vector<std::string>{LoopAddr(1), longHost}), d.HostList());
     EXPECT_EQ(0, SentCount);
 }
 
@@ -374,22 +342,22 @@ TEST(PingerCommands, HelpOpensTheContents)
 TEST(PingerCommands, EnterEscapeAndUnknownCommandsDoNothing)
 {
     Dialog d;
-    EXPECT_FALSE(Pinger(d.h, WM_COMMAND, IDOK, 0));
-    EXPECT_FALSE(Pinger(d.h, WM_COMMAND, IDCANCEL, 0));
-    EXPECT_FALSE(Pinger(d.h, WM_COMMAND, MAKEWPARAM(IDC_HOST, CBN_EDITCHANGE), 0));
-    EXPECT_FALSE(Pinger(d.h, WM_COMMAND, 999, 0));
-    HWND hEdit = GetDlgItem(d.h, IDC_INTERVAL);
+    EXPECT_FALSE(Pinger(d.hDlg, WM_COMMAND, IDOK, 0));
+    EXPECT_FALSE(Pinger(d.hDlg, WM_COMMAND, IDCANCEL, 0));
+    EXPECT_FALSE(Pinger(d.hDlg, WM_COMMAND, MAKEWPARAM(IDC_HOST, CBN_EDITCHANGE), 0));
+    EXPECT_FALSE(Pinger(d.hDlg, WM_COMMAND, 999, 0));
+    HWND hEdit = GetDlgItem(d.hDlg, IDC_INTERVAL);
     SetFocus(hEdit);
     for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
         PostMessageA(hEdit, WM_KEYDOWN, key, 0);
         PostMessageA(hEdit, WM_KEYUP, key, 0);
     }
     PumpFor(100);
-    EXPECT_TRUE(IsWindowVisible(d.h));
+    EXPECT_TRUE(IsWindowVisible(d.hDlg));
     EXPECT_TRUE(d.Enabled(IDC_START));
     EXPECT_TRUE(fake::helpCalls.empty());
     EXPECT_EQ(0, fake::beeps);
-    EXPECT_FALSE(Pinger(d.h, WM_USER + 77, 0, 0));
+    EXPECT_FALSE(Pinger(d.hDlg, WM_USER + 77, 0, 0));
 }
 
 // The two notices share their numbers with the dialog manager's DM_SETDEFID
@@ -398,15 +366,15 @@ TEST(PingerCommands, EnterEscapeAndUnknownCommandsDoNothing)
 TEST(PingerCommands, SocketNoticesAreNotTakenForDialogMessages)
 {
     Dialog d;
-    const LRESULT defId = SendMessageA(d.h, DM_GETDEFID, 0, 0);
-    SetWindowPos(d.h, NULL, -3000, -3000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_TRUE(Pinger(d.h, WM_SOCKET_EVENT, IDC_EXIT, WSAMAKESELECTREPLY(FD_READ, 0)));
-    EXPECT_TRUE(Pinger(d.h, WM_HOST_RESOLVED, 1, 0));
-    SendMessageA(d.h, WM_SOCKET_EVENT, IDC_EXIT, WSAMAKESELECTREPLY(FD_READ, 0));
-    SendMessageA(d.h, WM_HOST_RESOLVED, 1, 0);
-    EXPECT_EQ(defId, SendMessageA(d.h, DM_GETDEFID, 0, 0));
+    const LRESULT defId = SendMessageA(d.hDlg, DM_GETDEFID, 0, 0);
+    SetWindowPos(d.hDlg, NULL, -3000, -3000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(Pinger(d.hDlg, WM_SOCKET_EVENT, IDC_EXIT, WSAMAKESELECTREPLY(FD_READ, 0)));
+    EXPECT_TRUE(Pinger(d.hDlg, WM_HOST_RESOLVED, 1, 0));
+    SendMessageA(d.hDlg, WM_SOCKET_EVENT, IDC_EXIT, WSAMAKESELECTREPLY(FD_READ, 0));
+    SendMessageA(d.hDlg, WM_HOST_RESOLVED, 1, 0);
+    EXPECT_EQ(defId, SendMessageA(d.hDlg, DM_GETDEFID, 0, 0));
     RECT rc;
-    GetWindowRect(d.h, &rc);
+    GetWindowRect(d.hDlg, &rc);
     EXPECT_EQ(-3000, rc.left);
     EXPECT_EQ(-3000, rc.top);
 }
@@ -417,19 +385,19 @@ TEST(PingerRun, StartLocksTheServiceChoiceAndStopFreesIt)
     const int locked[] = {IDC_START, IDC_KALV, IDC_DAYTIME, IDC_TIME, IDC_QUOTE, IDC_FINGER, IDC_USERS};
     const int unlocked[] = {IDC_STOP, IDC_EXIT, IDC_HELPBTN, IDC_HOST, IDC_INTERVAL, IDC_TIMEZONE, IDC_AUTOSTART};
 
-    EXPECT_TRUE(Pinger(d.h, WM_COMMAND, IDC_STOP, 0));      // before any Start: no beep
+    EXPECT_TRUE(Pinger(d.hDlg, WM_COMMAND, IDC_STOP, 0));      // before any Start: no beep
     EXPECT_EQ(0, fake::beeps);
 
-    EXPECT_TRUE(Pinger(d.h, WM_COMMAND, IDC_START, 0));
+    EXPECT_TRUE(Pinger(d.hDlg, WM_COMMAND, IDC_START, 0));
     for (int id : locked)
         EXPECT_FALSE(d.Enabled(id)) << id;
     for (int id : unlocked)
         EXPECT_TRUE(d.Enabled(id)) << id;
 
-    ShowWindow(d.h, SW_MINIMIZE);
-    EXPECT_TRUE(Pinger(d.h, WM_COMMAND, IDC_STOP, 0));
+    ShowWindow(d.hDlg, SW_MINIMIZE);
+    EXPECT_TRUE(Pinger(d.hDlg, WM_COMMAND, IDC_STOP, 0));
     EXPECT_EQ(1, fake::beeps);
-    EXPECT_FALSE(IsIconic(d.h));
+    EXPECT_FALSE(IsIconic(d.hDlg));
     for (int id : locked)
         EXPECT_TRUE(d.Enabled(id)) << id;
     EXPECT_FALSE(d.Shown(IDC_QUOTE));           // enabled, but still never seen
@@ -447,7 +415,7 @@ TEST(PingerRun, StartTakesTheIntervalWithAFloorOfTwenty)
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.typed);
-        d.SetText(IDC_INTERVAL, c.typed);
+        d.Set(IDC_INTERVAL, c.typed);
         d.Command(IDC_START);
         EXPECT_EQ(c.secs, iTimeVal);
         d.Command(IDC_STOP);
@@ -459,15 +427,15 @@ TEST(PingerRun, StartTakesTheIntervalWithAFloorOfTwenty)
 TEST(PingerRun, FieldsAreCutAtTheirFirstControlCharacter)
 {
     Dialog d;
-    d.SetText(IDC_HOST, LoopAddr(2) + "\r\n[Special]\r\nStopErrorCount=1");
-    d.SetText(IDC_TIMEZONE, "EST5EDT\r\nHost=elsewhere");
-    d.SetText(IDC_USER, "bob\tsmith");
+    d.Set(IDC_HOST, LoopAddr(2) + "\r\n[Special]\r\nStopErrorCount=1");
+    d.Set(IDC_TIMEZONE, "EST5EDT\r\nHost=elsewhere");
+    d.Set(IDC_USER, "bob\tsmith");
     d.Start();
     EXPECT_EQ(1, SentCount);
     const std::pair<int, const char *> cut[] = {{IDC_TIMEZONE, "EST5EDT"}, {IDC_USER, "bob"}};
     for (auto &c : cut)
-        EXPECT_EQ(c.second, ItemText(d.h, c.first));
-    EXPECT_EQ(LoopAddr(2), ItemText(d.h, IDC_HOST));
+        EXPECT_EQ(c.second, ItemText(d.hDlg, c.first));
+    EXPECT_EQ(LoopAddr(2), ItemText(d.hDlg, IDC_HOST));
     WritePrivateProfileStringA(NULL, NULL, NULL, "KALVEX.INI");
     std::string file = ReadWholeFile(IniPath());
     EXPECT_EQ(0u, file.find("[Default]\r\nHost=" + LoopAddr(2) + "\r\n")) << file;
@@ -484,7 +452,7 @@ TEST(PingerRun, HugeIntervalStaysLong)
 {
     Dialog d(LoopAddr(1));
     d.base = 0x90000000;                // every due time lies past the tick count's wrap
-    d.SetText(IDC_INTERVAL, "5000000");
+    d.Set(IDC_INTERVAL, "5000000");
     int seen = 0;
     d.Start();
     EXPECT_EQ(1, LaunchedAfterStep(seen));
@@ -504,7 +472,7 @@ TEST(PingerRun, HugeIntervalStaysLong)
     d.Step(2.0 * KX_MAX_INTERVAL);
     EXPECT_EQ(1, LaunchedAfterStep(seen));
 
-    EXPECT_EQ("5000000", ItemText(d.h, IDC_INTERVAL));
+    EXPECT_EQ("5000000", ItemText(d.hDlg, IDC_INTERVAL));
     char szSaved[20] = "";
     GetPrivateProfileStringA("Default", "Interval", "", szSaved, sizeof(szSaved), "KALVEX.INI");
     EXPECT_STREQ("5000000", szSaved);
@@ -530,7 +498,7 @@ TEST(PingerRun, FirstRunFollowsTheJitteredSchedule)
 {
     Dialog d(LoopAddr(1));
     d.base = 0u - 100000;       // the tick count wraps 100 s into the run
-    d.SetText(IDC_INTERVAL, "60");
+    d.Set(IDC_INTERVAL, "60");
     std::vector<int> launches;
     int seen = 0;
     d.Start();
@@ -550,7 +518,7 @@ TEST(PingerRun, FirstRunFollowsTheJitteredSchedule)
 TEST(PingerRun, LateStepsPushTheScheduleBack)
 {
     Dialog d(LoopAddr(1));
-    d.SetText(IDC_INTERVAL, "60");
+    d.Set(IDC_INTERVAL, "60");
     int seen = 0;
     d.Start();
     LaunchedAfterStep(seen);
@@ -569,7 +537,7 @@ TEST(PingerRun, LateStepsPushTheScheduleBack)
 TEST(PingerRun, StartAfterStopKeepsTheScheduledTime)
 {
     Dialog d(LoopAddr(1));
-    d.SetText(IDC_INTERVAL, "60");
+    d.Set(IDC_INTERVAL, "60");
     int seen = 0;
     d.Start();
     LaunchedAfterStep(seen);
@@ -580,7 +548,7 @@ TEST(PingerRun, StartAfterStopKeepsTheScheduledTime)
 
     fake::tick = kT0 + 20000;   // due again at 60 s, scheduled before the Stop
     d.Command(IDC_START);
-    KillTimer(d.h, iTimer);
+    KillTimer(d.hDlg, iTimer);
     PumpFor(50);
     seen = SentCount;           // Start cleared the count
     EXPECT_EQ(0, seen);
@@ -594,14 +562,14 @@ TEST(PingerRun, StartAfterStopKeepsTheScheduledTime)
 
     fake::tick = kT0 + 300000;  // past the due time of 133 s: probes at once
     d.Command(IDC_START);
-    KillTimer(d.h, iTimer);
+    KillTimer(d.hDlg, iTimer);
     PumpFor(50);
     EXPECT_EQ(1, SentCount);
     d.Command(IDC_STOP);
 
     fake::tick = kT0 + 30 * 86400000u;  // weeks later the due time is long past too
     d.Command(IDC_START);
-    KillTimer(d.h, iTimer);
+    KillTimer(d.hDlg, iTimer);
     PumpFor(50);
     EXPECT_EQ(1, SentCount);
 }
@@ -613,8 +581,8 @@ TEST(PingerRun, BusyServiceIsSkippedWhileTheScheduleGoesOn)
     LoopServer srv(LoopAddr(2), DAYTIME_PORT, silent, 2);
     ASSERT_TRUE(srv.Listening());
     Dialog d(LoopAddr(2));
-    d.ChooseService(IDC_DAYTIME);
-    d.SetText(IDC_INTERVAL, "60");
+    d.Choose(IDC_DAYTIME);
+    d.Set(IDC_INTERVAL, "60");
     d.Start();
     ASSERT_EQ(1, SentCount);
     ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
@@ -641,13 +609,13 @@ TEST(PingerRun, HostTypedDuringARunIsUsedFromTheNextDueStep)
     LoopServer second(LoopAddr(4), KALV_PORT, ServerScript(), 3);
     ASSERT_TRUE(first.Listening() && second.Listening());
     Dialog d(LoopAddr(3));
-    d.SetText(IDC_INTERVAL, "60");
+    d.Set(IDC_INTERVAL, "60");
     int seen = 0;
     d.Start();
     LaunchedAfterStep(seen);
     EXPECT_TRUE(PumpUntil([&] { return first.Accepted() == 1; }));
 
-    d.SetText(IDC_HOST, LoopAddr(4));
+    d.Set(IDC_HOST, LoopAddr(4));
     d.Step(0.5);                // not due: nothing goes anywhere
     d.Step(1);
     EXPECT_EQ(1, LaunchedAfterStep(seen));
@@ -655,7 +623,7 @@ TEST(PingerRun, HostTypedDuringARunIsUsedFromTheNextDueStep)
     EXPECT_EQ(1, LaunchedAfterStep(seen));
     EXPECT_TRUE(PumpUntil([&] { return second.Accepted() == 2; }));
     EXPECT_EQ(1, first.Accepted());
-    EXPECT_EQ(LoopAddr(4), ItemText(d.h, IDC_HOST));
+    EXPECT_EQ(LoopAddr(4), ItemText(d.hDlg, IDC_HOST));
     ASSERT_EQ(1, d.HostCount());                // the list is not stepped through
     EXPECT_EQ(LoopAddr(3), d.HostEntry(0));
 }
@@ -696,7 +664,7 @@ TEST(PingerRecovery, NextDueStepProbesAgainAfterAnyFailure)
             srv.reset(new LoopServer(c.host, c.radio == IDC_TIME ? TIME_PORT : DAYTIME_PORT, *c.script, 2));
         DeleteFileA(KX_LOGFILE);
         Dialog d(c.host);
-        d.ChooseService(c.radio);
+        d.Choose(c.radio);
         d.base = base += 1000000;       // long after the last run's due time
         d.Start();
         ASSERT_EQ(1, SentCount);
@@ -732,13 +700,13 @@ TEST(PingerRecovery, StormsOfStartAndStopLogNothing)
     ASSERT_TRUE(srv.Listening());
     Dialog d(LoopAddr(17));
     for (int i = 0; i < 30; ++i) {
-        d.SetText(IDC_HOST, i % 3 == 1 ? "localhost" : LoopAddr(17));
+        d.Set(IDC_HOST, i % 3 == 1 ? "localhost" : LoopAddr(17));
         fake::tick = d.base += 1000000;
         d.Command(IDC_START);
-        KillTimer(d.h, iTimer);
+        KillTimer(d.hDlg, iTimer);
         ASSERT_TRUE(PumpUntil([] { return SentCount == 1; }));
         if (i % 3 == 2)
-            PumpUntil([&] { return ItemText(d.h, IDC_RESULTS) == "Connecting Socket.."; });
+            PumpUntil([&] { return ItemText(d.hDlg, IDC_RESULTS) == "Connecting Socket.."; });
         d.Command(IDC_STOP);
     }
     PumpFor(300);
@@ -749,7 +717,7 @@ TEST(PingerRecovery, StormsOfStartAndStopLogNothing)
     d.base += 1000000;
     d.Start();                  // and the next run probes as ever
     EXPECT_TRUE(PumpUntil([&] { return srv.Accepted() == before + 1 && !PingFlag; }));
-    EXPECT_EQ("Socket Connected..", ItemText(d.h, IDC_RESULTS));
+    EXPECT_EQ("Socket Connected..", ItemText(d.hDlg, IDC_RESULTS));
     EXPECT_FALSE(LogExists()) << LogText();
 }
 
@@ -758,15 +726,15 @@ TEST(PingerRecovery, AutoStopKeepsItsWordAndLogsNothing)
     LoopServer srv(LoopAddr(18), KALV_PORT, ServerScript(), 2);
     ASSERT_TRUE(srv.Listening());
     Dialog d(LoopAddr(18));
-    d.SetText(IDC_STOPVAL, "2");
-    CheckDlgButton(d.h, IDC_AUTOSTOP, BST_CHECKED);
+    d.Set(IDC_STOPVAL, "2");
+    CheckDlgButton(d.hDlg, IDC_AUTOSTOP, BST_CHECKED);
     d.Start();
     ASSERT_TRUE(PumpUntil([] { return !PingFlag; }));
     d.Step(1);                  // the second probe, and with it the stop
     EXPECT_EQ(0, PingFlag);
     PumpFor(300);
     EXPECT_TRUE(d.Enabled(IDC_START));
-    EXPECT_EQ("Stopped as ordered..", ItemText(d.h, IDC_RESULTS));
+    EXPECT_EQ("Stopped as ordered..", ItemText(d.hDlg, IDC_RESULTS));
     EXPECT_FALSE(LogExists()) << LogText();
     EXPECT_EQ(2, SentCount);
 }
@@ -780,14 +748,14 @@ TEST(PingerRecovery, StaleNotificationsAreDropped)
     LoopServer srv(LoopAddr(19), DAYTIME_PORT, silent);
     ASSERT_TRUE(srv.Listening());
     Dialog d("localhost");
-    d.ChooseService(IDC_DAYTIME);
+    d.Choose(IDC_DAYTIME);
     SOCKET other = socket(AF_INET, SOCK_STREAM, 0);
     auto dropped = [&](const char *stage, UINT msg, WPARAM w, int event) {
         SCOPED_TRACE(std::string(stage) + ": " + std::to_string(msg) + "/" + std::to_string(event));
-        std::string shown = ItemText(d.h, IDC_RESULTS);
+        std::string shown = ItemText(d.hDlg, IDC_RESULTS);
         int busy = DayTimeFlag;
-        SendMessageA(d.h, msg, w, msg == WM_SOCKET_EVENT ? WSAMAKESELECTREPLY(event, 0) : 0);
-        EXPECT_EQ(shown, ItemText(d.h, IDC_RESULTS));
+        SendMessageA(d.hDlg, msg, w, msg == WM_SOCKET_EVENT ? WSAMAKESELECTREPLY(event, 0) : 0);
+        EXPECT_EQ(shown, ItemText(d.hDlg, IDC_RESULTS));
         EXPECT_EQ(busy, DayTimeFlag);
     };
     auto events = [&](const char *stage, WPARAM w, std::initializer_list<int> list) {
@@ -797,8 +765,8 @@ TEST(PingerRecovery, StaleNotificationsAreDropped)
     auto launch = [&](DWORD at) {
         fake::tick = at;
         d.Command(IDC_START);
-        KillTimer(d.h, iTimer);
-        SendMessageA(d.h, WM_TIMER, 0, 0);      // due: the probe starts
+        KillTimer(d.hDlg, iTimer);
+        SendMessageA(d.hDlg, WM_TIMER, 0, 0);      // due: the probe starts
     };
 
     launch(kT0);
@@ -808,13 +776,13 @@ TEST(PingerRecovery, StaleNotificationsAreDropped)
     events("looking up", cli_sock, {FD_CONNECT, FD_READ, FD_WRITE, FD_CLOSE});
     d.Command(IDC_STOP);        // the answer, whenever it comes, is the closed probe's
     PumpFor(300);
-    EXPECT_EQ("Resolving host address..", ItemText(d.h, IDC_RESULTS));
+    EXPECT_EQ("Resolving host address..", ItemText(d.hDlg, IDC_RESULTS));
 
-    d.SetText(IDC_HOST, LoopAddr(19));
+    d.Set(IDC_HOST, LoopAddr(19));
     launch(kT0 + 100000);
     dropped("dotted", WM_HOST_RESOLVED, 2, 0);
     events("dotted", cli_sock, {FD_CONNECT, FD_READ, FD_WRITE, FD_CLOSE});
-    ASSERT_TRUE(PumpUntil([&] { return ItemText(d.h, IDC_RESULTS) == "Connecting Socket.."; }));
+    ASSERT_TRUE(PumpUntil([&] { return ItemText(d.hDlg, IDC_RESULTS) == "Connecting Socket.."; }));
     dropped("connecting", WM_HOST_RESOLVED, 1, 0);
     events("connecting", cli_sock, {FD_READ, FD_WRITE, FD_CLOSE});
     ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
@@ -842,18 +810,18 @@ TEST(PingerRoute, KalvIsClosedAtConnectWhetherItSucceededOrNot)
     EXPECT_EQ(0, PingFlag);
     EXPECT_TRUE(srv.WaitDone());
     EXPECT_TRUE(srv.PeerClosed() || srv.PeerReset());
-    EXPECT_EQ(0u, WindowCaption(d.h).find(KX_TITLE " online for "));
+    EXPECT_EQ(0u, WindowCaption(d.hDlg).find(KX_TITLE " online for "));
 
-    d.SetText(IDC_HOST, LoopAddr(6));           // nothing listens there
+    d.Set(IDC_HOST, LoopAddr(6));           // nothing listens there
     d.Step(1);
     EXPECT_EQ(1, LaunchedAfterStep(seen));
     EXPECT_EQ(0, PingFlag);
-    EXPECT_NE(std::string::npos, ItemText(d.h, IDC_RESULTS).find("Couldn't connect socket."));
+    EXPECT_NE(std::string::npos, ItemText(d.hDlg, IDC_RESULTS).find("Couldn't connect socket."));
 
     // Kalv takes no part in reads and closes.
     PingFlag = 1;
-    SendMessageA(d.h, WM_SOCKET_EVENT, 0, WSAMAKESELECTREPLY(FD_READ, 0));
-    SendMessageA(d.h, WM_SOCKET_EVENT, 0, WSAMAKESELECTREPLY(FD_CLOSE, 0));
+    SendMessageA(d.hDlg, WM_SOCKET_EVENT, 0, WSAMAKESELECTREPLY(FD_READ, 0));
+    SendMessageA(d.hDlg, WM_SOCKET_EVENT, 0, WSAMAKESELECTREPLY(FD_CLOSE, 0));
     EXPECT_EQ(1, PingFlag);
     PingFlag = 0;
 }
@@ -865,11 +833,11 @@ TEST(PingerRoute, ReadRunsTheBusyServicesReadThenClose)
     LoopServer srv(LoopAddr(7), DAYTIME_PORT, daytime);
     ASSERT_TRUE(srv.Listening());
     Dialog d(LoopAddr(7));
-    d.ChooseService(IDC_DAYTIME);
+    d.Choose(IDC_DAYTIME);
     d.Start();
     ASSERT_EQ(1, SentCount);
     EXPECT_TRUE(PumpUntil([] { return DayTimeFlag == 0; }));
-    EXPECT_EQ("Time from " + LoopAddr(7) + ": " + daytime.first, ItemText(d.h, IDC_RESULTS));
+    EXPECT_EQ("Time from " + LoopAddr(7) + ": " + daytime.first, ItemText(d.hDlg, IDC_RESULTS));
     EXPECT_EQ(1, RecvCount);
     EXPECT_TRUE(srv.WaitDone());
 }
@@ -882,13 +850,13 @@ TEST(PingerRoute, WriteSendsTheFingerRequestBeforeTheRead)
     LoopServer srv(LoopAddr(11), FINGER_PORT, finger);
     ASSERT_TRUE(srv.Listening());
     Dialog d(LoopAddr(11));
-    d.ChooseService(IDC_FINGER);    // hidden from the user, handled alike
-    d.SetText(IDC_USER, "alice");
+    d.Choose(IDC_FINGER);    // hidden from the user, handled alike
+    d.Set(IDC_USER, "alice");
     d.Start();
     EXPECT_TRUE(PumpUntil([] { return FingerFlag == 0; }));
     EXPECT_TRUE(srv.WaitDone());
     EXPECT_EQ("alice\r\n", srv.Received());
-    EXPECT_EQ("Fingered " + LoopAddr(11) + ", got " + finger.first, ItemText(d.h, IDC_RESULTS));
+    EXPECT_EQ("Fingered " + LoopAddr(11) + ", got " + finger.first, ItemText(d.hDlg, IDC_RESULTS));
     EXPECT_EQ(2, SentCount);        // the probe and its request
 }
 
@@ -899,12 +867,12 @@ TEST(PingerRoute, TimeAnswerSetsTheClockThroughTheDialog)
     LoopServer srv(LoopAddr(8), TIME_PORT, answer);
     ASSERT_TRUE(srv.Listening());
     Dialog d(LoopAddr(8));
-    d.ChooseService(IDC_TIME);
+    d.Choose(IDC_TIME);
     d.Start();
     ASSERT_EQ(1, SentCount);
     EXPECT_TRUE(PumpUntil([] { return TimeFlag == 0; }));
     EXPECT_EQ(1u, fake::clockSets.size());
-    EXPECT_EQ(0u, ItemText(d.h, IDC_RESULTS).find("Time from " + LoopAddr(8)));
+    EXPECT_EQ(0u, ItemText(d.hDlg, IDC_RESULTS).find("Time from " + LoopAddr(8)));
 }
 
 TEST(PingerRoute, CloseEventClosesTheBusyService)
@@ -914,10 +882,10 @@ TEST(PingerRoute, CloseEventClosesTheBusyService)
     LoopServer srv(LoopAddr(9), DAYTIME_PORT, silent);
     ASSERT_TRUE(srv.Listening());
     Dialog d(LoopAddr(9));
-    d.ChooseService(IDC_DAYTIME);
+    d.Choose(IDC_DAYTIME);
     d.Start();
     ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
-    SendMessageA(d.h, WM_SOCKET_EVENT, (WPARAM)ts, WSAMAKESELECTREPLY(FD_CLOSE, 0));
+    SendMessageA(d.hDlg, WM_SOCKET_EVENT, (WPARAM)ts, WSAMAKESELECTREPLY(FD_CLOSE, 0));
     EXPECT_EQ(0, DayTimeFlag);
     EXPECT_TRUE(PumpUntil([&] { return srv.PeerClosed() || srv.PeerReset(); }));
 }
@@ -930,13 +898,13 @@ TEST(PingerExit, ExitClosesHelpIconAndBusyServices)
     ASSERT_TRUE(srv.Listening());
     HICON hOld = hIcon = CopyIcon(LoadIconA(NULL, IDI_APPLICATION));
     Dialog d(LoopAddr(10));
-    HICON hBig = (HICON)SendMessageA(d.h, WM_GETICON, ICON_BIG, 0);
-    d.ChooseService(IDC_TIME);
+    HICON hBig = (HICON)SendMessageA(d.hDlg, WM_GETICON, ICON_BIG, 0);
+    d.Choose(IDC_TIME);
     d.Start();
     ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
     ASSERT_EQ(1, TimeFlag);
 
-    EXPECT_TRUE(Pinger(d.h, WM_COMMAND, IDC_EXIT, 0));
+    EXPECT_TRUE(Pinger(d.hDlg, WM_COMMAND, IDC_EXIT, 0));
     EXPECT_EQ(0, TimeFlag);
     EXPECT_TRUE(PumpUntil([&] { return srv.PeerClosed() || srv.PeerReset(); }));
     ASSERT_EQ(1u, fake::helpCalls.size());
@@ -945,7 +913,7 @@ TEST(PingerExit, ExitClosesHelpIconAndBusyServices)
     ICONINFO ii;
     EXPECT_FALSE(GetIconInfo(hOld, &ii));
     EXPECT_FALSE(GetIconInfo(hBig, &ii));
-    EXPECT_FALSE(IsWindowVisible(d.h));
+    EXPECT_FALSE(IsWindowVisible(d.hDlg));
 }
 
 TEST(PingerExit, StopAndExitCloseEveryBusyService)

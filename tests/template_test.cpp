@@ -195,7 +195,8 @@ TEST(Template, ControlsFollowTheLayoutTableInOrder)
 
 TEST(Dialog, BuildsTheControlsInTableOrderOnAGrayClass)
 {
-    HWND hDlg = OpenKalvexDialog();
+    KalvexDialog dlg;
+    HWND hDlg = dlg.hDlg;
     ASSERT_TRUE(hDlg);
     char sz[64];
     GetClassNameA(hDlg, sz, sizeof(sz));
@@ -209,12 +210,12 @@ TEST(Dialog, BuildsTheControlsInTableOrderOnAGrayClass)
         GetClassNameA(kids[i], sz, sizeof(sz));
         EXPECT_EQ(0, lstrcmpiA(kTable[i].cls.c_str(), sz)) << sz;
     }
-    DestroyWindow(hDlg);
 }
 
 TEST(Dialog, OnlyTheFingerAndHiddenServiceControlsLieOutOfSight)
 {
-    HWND hDlg = OpenKalvexDialog();
+    KalvexDialog dlg;
+    HWND hDlg = dlg.hDlg;
     RECT client, units = {0, 0, 324, 161};
     GetClientRect(hDlg, &client);
     MapDialogRect(hDlg, &units);
@@ -237,12 +238,12 @@ TEST(Dialog, OnlyTheFingerAndHiddenServiceControlsLieOutOfSight)
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(hDlg, id))) << id;
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(hDlg, id))) << id;
     }
-    DestroyWindow(hDlg);
 }
 
 TEST(Dialog, TabOrderAndKeyboardGroupsFollowTheTable)
 {
-    HWND hDlg = OpenKalvexDialog();
+    KalvexDialog dlg;
+    HWND hDlg = dlg.hDlg;
     // The User field (107) is visible in the template; the dialog procedure
     // hides it for every service but Finger.
     const int tabs[] = {341, 342, 106, 112, 102, 122, 117, 116, 118, 123, 201, 202, 203, 200,
@@ -263,7 +264,6 @@ TEST(Dialog, TabOrderAndKeyboardGroupsFollowTheTable)
         h = GetNextDlgGroupItem(hDlg, h, FALSE);
         ASSERT_EQ(id, GetDlgCtrlID(h));
     }
-    DestroyWindow(hDlg);
 }
 
 TEST(Resources, IconsVersionAndManifest)

@@ -46,4 +46,9 @@ void CheckText(const char *lps, size_t n, const char *lpsName);
 /* The leading NUL-free text of a fuzz input piece, at most cchMax bytes. */
 std::string TextOf(const uint8_t *p, size_t n, size_t cchMax = (size_t)-1);
 
+/* The C library's tokenizer, the second form of the host list's split:
+ * runs of ";" are one separator and no name is empty.  Names longer than
+ * cchMax are left out. */
+std::vector<std::string> Tokens(std::string s, size_t cchMax = (size_t)-1);
+
 #endif

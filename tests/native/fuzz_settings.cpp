@@ -33,15 +33,6 @@ static float fRate(const std::string &s)
     return d > FLT_MAX ? FLT_MAX : (float)d;
 }
 
-/* The C library's tokenizer, the second form of the host list's split. */
-static std::vector<std::string> Tokens(std::string s)
-{
-    std::vector<std::string> v;
-    for (char *lps = strtok(&s[0], ";"); lps; lps = strtok(NULL, ";"))
-        v.push_back(lps);
-    return v;
-}
-
 /* Every name in the list or in the saved value is one that was read or
  * added, whole; the value ends each name with one ";". */
 static void vCheckHostList(const std::vector<std::string> &given, const std::string &sSaved)

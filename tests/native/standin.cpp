@@ -96,6 +96,15 @@ std::string TextOf(const uint8_t *p, size_t n, size_t cchMax)
     return std::string((const char *)p, i);
 }
 
+std::vector<std::string> Tokens(std::string s, size_t cchMax)
+{
+    std::vector<std::string> v;
+    for (char *lps = strtok(&s[0], ";"); lps; lps = strtok(NULL, ";"))
+        if (strlen(lps) <= cchMax)
+            v.push_back(lps);
+    return v;
+}
+
 /* The caller says n bytes are there for writing: all of them must be. */
 static void vClaim(const void *p, long long n, const char *lpsCall)
 {
