@@ -29,29 +29,31 @@ static HICON hIconBig;      /* the dialog's large icon: loaded when it opens, de
 static DWORD ulProbeStarted; /* the timer cycle's: tick count at which the busy probe started */
 
 /* One row per service.  The row order is the order in which the timer
- * looks for the checked radio button, and the order in which Stop and Exit
- * close whatever is still busy. */
+ * looks for the checked radio button, the order in which Stop and Exit
+ * close whatever is still busy, and the order in which a notification
+ * reaches the busy service.  A service with nothing to read (Kalv) has
+ * done its work once its connection attempt has completed.  Only services
+ * with a name are saved and pre-selected: the others' radio buttons are
+ * hidden, so the file keeps whatever it said before. */
 struct ServiceRow {
     int id;
+    LPCSTR lpsName;
     BOOL (*pfnStart)(LPCSTR szHost);
-    int *pbBusy;
+    void (*pfnRead)(void);
+    void (*pfnWrite)(void);
     void (*pfnClose)(void);
+    int *pbBusy;
 };
 
 static const ServiceRow aServices[] = {
-    { IDC_KALV,    PingStart,    &PingFlag,    PingClose },
-    { IDC_FINGER,  FingerStart,  &FingerFlag,  FingerClose },
-    { IDC_DAYTIME, DayTimeStart, &DayTimeFlag, DayTimeClose },
-    { IDC_TIME,    TimeStart,    &TimeFlag,    TimeClose },
-    { IDC_QUOTE,   QuoteStart,   &QuoteFlag,   QuoteClose },
-    { IDC_USERS,   UserStart,    &UserFlag,    UserClose },
+    { IDC_KALV,    "Kalv",    PingStart,    NULL,        NULL,        PingClose,    &PingFlag },
+    { IDC_FINGER,  NULL,      FingerStart,  FingerRead,  FingerWrite, FingerClose,  &FingerFlag },
+    { IDC_DAYTIME, "DayTime", DayTimeStart, DayTimeRead, NULL,        DayTimeClose, &DayTimeFlag },
+    { IDC_TIME,    "Time",    TimeStart,    TimeRead,    NULL,        TimeClose,    &TimeFlag },
+    { IDC_QUOTE,   NULL,      QuoteStart,   QuoteRead,   NULL,        QuoteClose,   &QuoteFlag },
+    { IDC_USERS,   NULL,      UserStart,    UserRead,    NULL,        UserClose,    &UserFlag },
 };
 #define KX_NSERVICES ((int)(sizeof(aServices) / sizeof(aServices[0])))
-
-/* Start locks these and Stop frees them again, in this order. */
-static const int aiLockedWhileRunning[] = {
-    IDC_START, IDC_KALV, IDC_FINGER, IDC_TIME, IDC_QUOTE, IDC_DAYTIME, IDC_USERS,
-};
 
 /* ---- Small helpers ---- */
 
@@ -63,10 +65,12 @@ static BOOL bSameTextNoCase(LPCSTR lpsA, LPCSTR lpsB)
                           lpsA, -1, lpsB, -1) == CSTR_EQUAL;
 }
 
+/* Start locks the Start button and the service choice; Stop frees them. */
 static void vEnableWhileIdle(HWND hDlg, BOOL bEnable)
 {
-    for (int i = 0; i < (int)(sizeof(aiLockedWhileRunning) / sizeof(aiLockedWhileRunning[0])); i++)
-        EnableWindow(GetDlgItem(hDlg, aiLockedWhileRunning[i]), bEnable);
+    EnableWindow(GetDlgItem(hDlg, IDC_START), bEnable);
+    for (int i = 0; i < KX_NSERVICES; i++)
+        EnableWindow(GetDlgItem(hDlg, aServices[i].id), bEnable);
 }
 
 static void vCloseBusyServices(void)
@@ -105,14 +109,23 @@ static void vShowServiceFields(HWND hDlg, int id);
 static void vPreselectService(HWND hDlg)
 {
     int id = IDC_KALV;
-    if (bSameTextNoCase(szService, "DayTime"))
-        id = IDC_DAYTIME;
-    else if (bSameTextNoCase(szService, "Time"))
-        id = IDC_TIME;
+    for (int i = 0; i < KX_NSERVICES; i++)
+        if (aServices[i].lpsName && bSameTextNoCase(szService, aServices[i].lpsName)) {
+            id = aServices[i].id;
+            break;
+        }
 
     PostMessageA(hDlg, WM_COMMAND, (WPARAM)id, 0);
     CheckDlgButton(hDlg, id, BST_CHECKED);
     vShowServiceFields(hDlg, id);
+}
+
+LPCSTR lpsCheckedServiceName(HWND hDlg)
+{
+    for (int i = 0; i < KX_NSERVICES; i++)
+        if (IsDlgButtonChecked(hDlg, aServices[i].id) == BST_CHECKED)
+            return aServices[i].lpsName;
+    return NULL;
 }
 
 static void vInitDialog(HWND hDlg)
@@ -349,29 +362,35 @@ void vRouteSocketEvent(WPARAM wParam, LPARAM lParam)
 {
     if (!bNoticeIsCurrent(WM_SOCKET_EVENT, wParam, lParam))
         return;
-    switch (WSAGETSELECTEVENT(lParam)) {
-    case FD_READ:
-    case FD_CLOSE:
-        /* The last data and the end of the stream may come together with
-         * FD_CLOSE, and FD_READ may never come at all. */
-        if (FingerFlag) { FingerRead(); FingerClose(); }
-        if (DayTimeFlag) { DayTimeRead(); DayTimeClose(); }
-        if (TimeFlag) { TimeRead(); TimeClose(); }
-        if (QuoteFlag) { QuoteRead(); QuoteClose(); }
-        if (UserFlag) { UserRead(); UserClose(); }
-        break;
-    case FD_WRITE:
-        if (FingerFlag)
-            FingerWrite();
-        break;
-    case FD_CONNECT:
-        /* Kalv ends at its connect, whatever came of it; the others end
-         * there only when it failed. */
-        if (OnConnect(lParam) != 0)
-            vCloseBusyServices();
-        else if (PingFlag)
-            PingClose();
-        break;
+    int iEvent = WSAGETSELECTEVENT(lParam);
+    if (iEvent == FD_CONNECT && OnConnect(lParam) != 0) {
+        /* A failed connect ends whichever probe it was. */
+        vCloseBusyServices();
+        return;
+    }
+    for (int i = 0; i < KX_NSERVICES; i++) {
+        const ServiceRow *pRow = &aServices[i];
+        if (!*pRow->pbBusy)
+            continue;
+        switch (iEvent) {
+        case FD_READ:
+        case FD_CLOSE:
+            /* The last data and the end of the stream may come together
+             * with FD_CLOSE, and FD_READ may never come at all. */
+            if (pRow->pfnRead) {
+                pRow->pfnRead();
+                pRow->pfnClose();
+            }
+            break;
+        case FD_WRITE:
+            if (pRow->pfnWrite)
+                pRow->pfnWrite();
+            break;
+        case FD_CONNECT:
+            if (!pRow->pfnRead)
+                pRow->pfnClose();
+            break;
+        }
     }
 }
 

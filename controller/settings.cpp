@@ -507,10 +507,7 @@ void vWriteSettings(HWND hDlg)
     }
 
     /* A hidden service keeps whatever the file said before. */
-    if (IsDlgButtonChecked(hDlg, IDC_KALV) == BST_CHECKED)
-        vWriteText("Service", "Kalv");
-    if (IsDlgButtonChecked(hDlg, IDC_TIME) == BST_CHECKED)
-        vWriteText("Service", "Time");
-    if (IsDlgButtonChecked(hDlg, IDC_DAYTIME) == BST_CHECKED)
-        vWriteText("Service", "DayTime");
+    LPCSTR lpsService = lpsCheckedServiceName(hDlg);
+    if (lpsService)
+        vWriteText("Service", lpsService);
 }

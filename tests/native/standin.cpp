@@ -666,4 +666,7 @@ decltype(ghDlg) ghDlg = (HWND)1;
 decltype(szDest) szDest;
 decltype(iTimeVal) iTimeVal;
 
+/* The harnesses check no service radio button, so none is saved. */
+LPCSTR lpsCheckedServiceName(HWND) { return NULL; }
+
 BOOL WINAPI HelpViewA(HWND, LPCSTR, UINT, ULONG_PTR) { return TRUE; }
