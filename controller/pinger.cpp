@@ -13,8 +13,8 @@
 #define KX_HELPFILE     "KALVEX.HLP"
 #define KX_TIMER_ID     1
 #define KX_TIMER_MS     1000
-/* How long a due step lets a probe run before it gives up on it: far
- * longer than any answer takes, far shorter than the shortest interval. */
+/* How long the timer cycle lets a probe run before it gives up on it: far
+ * longer than any answer takes, and half the shortest Interval. */
 #define KX_PROBE_PATIENCE_MS 10000
 
 HWND ghDlg;                 /* the main dialog; every part reaches its fields through it */
@@ -23,10 +23,12 @@ UINT_PTR iTimer;            /* the one-second timer; never cleared, so Stop beep
 int iTimeVal;               /* probe interval in seconds, at least 20 once Start has run */
 DWORD Inter, NextTickCount; /* the schedule: it survives Stop, so a quick restart keeps the pace */
 static const int randtbl[11] = { 0, 1, 13, 3, 1, 5, 0, 15, 1, 10, 4 };
+#define KX_MAX_JITTER   15  /* the largest entry of randtbl */
 int rIndex, adding = 1;     /* where the jitter table stands and which way it pushes next */
 static RECT aRt;            /* the dialog's rectangle while it is being centred */
 static HICON hIconBig;      /* the dialog's large icon: loaded when it opens, destroyed by Exit */
 static DWORD ulProbeStarted; /* the timer cycle's: tick count at which the busy probe started */
+static BOOL bStartStep;     /* set by Start, cleared by the timer step that follows it */
 
 /* One row per service.  The row order is the order in which the timer
  * looks for the checked radio button, the order in which Stop and Exit
@@ -213,6 +215,7 @@ static void vStart(HWND hDlg)
     GetDlgItemTextA(hDlg, IDC_INTERVAL, szInterval, sizeof(szInterval));
     iTimeVal = iIntervalOf(szInterval);
 
+    bStartStep = TRUE;
     iTimer = SetTimer(hDlg, KX_TIMER_ID, KX_TIMER_MS, NULL);
     /* The first step runs as soon as this command is done, not a second later. */
     PostMessageA(hDlg, WM_TIMER, 0, 0);
@@ -270,12 +273,19 @@ static void vScheduleNextProbe(void)
 }
 
 /* A server that accepts and never answers would hold its service for good.
- * The probe is given up with one record; the new one starts at once. */
-static void vGiveUpProbe(const ServiceRow *pRow)
+ * The probe is given up as soon as it is overdue, not at the next due
+ * step, so that its record stays in view until the next probe begins. */
+static void vGiveUpOverdueProbe(void)
 {
-    iFormat(szResult, sizeof(szResult), "No answer from %s in time..", szDestStr);
-    vWriteResults(szResult, 1);
-    pRow->pfnClose();
+    if (CurrentTickCount - ulProbeStarted < KX_PROBE_PATIENCE_MS)
+        return;
+    for (int i = 0; i < KX_NSERVICES; i++)
+        if (*aServices[i].pbBusy) {
+            iFormat(szResult, sizeof(szResult), "No answer from %s in time..", szDestStr);
+            vWriteResults(szResult, 1);
+            vCloseBusyServices();
+            return;
+        }
 }
 
 static void vStartCheckedService(HWND hDlg)
@@ -284,14 +294,10 @@ static void vStartCheckedService(HWND hDlg)
         const ServiceRow *pRow = &aServices[i];
         if (IsDlgButtonChecked(hDlg, pRow->id) != BST_CHECKED)
             continue;
-        /* A probe still under way is left alone for a while; that is no
-         * failure.  So the step one second after Start never cuts the
-         * first probe short. */
-        if (*pRow->pbBusy) {
-            if (CurrentTickCount - ulProbeStarted < KX_PROBE_PATIENCE_MS)
-                return;
-            vGiveUpProbe(pRow);
-        }
+        /* A probe still under way is young (an overdue one was given up
+         * before the due test); that is no failure. */
+        if (*pRow->pbBusy)
+            return;
         if (pRow->pfnStart(szDest)) {
             *pRow->pbBusy = 1;
             ulProbeStarted = CurrentTickCount;
@@ -325,9 +331,30 @@ static BOOL bProbeDue(void)
     return lLeft <= 0 || (DWORD)lLeft > Inter;
 }
 
+/* A due time left from before a Stop may lie as far ahead as the longest
+ * interval.  A new Start waits no longer than its own interval and the
+ * largest jitter, and says how long it waits: whole seconds, rounded up,
+ * so that it never says 0 while a probe is still to come. */
+static void vAfterStart(void)
+{
+    DWORD ulMaxWait = ((DWORD)iTimeVal + (DWORD)KX_MAX_JITTER) * 1000;
+    if (bProbeDue())
+        return;
+    if (NextTickCount - CurrentTickCount > ulMaxWait)
+        NextTickCount = CurrentTickCount + ulMaxWait;
+    iFormat(szResult, sizeof(szResult), "Next probe in %d seconds..",
+            (int)((NextTickCount - CurrentTickCount + 999) / 1000));
+    vWriteResults(szResult, 0);
+}
+
 static void vTimerStep(HWND hDlg)
 {
     vMeterTick(hDlg);
+    vGiveUpOverdueProbe();
+    if (bStartStep) {
+        bStartStep = FALSE;
+        vAfterStart();
+    }
     if (!bProbeDue())
         return;
     vScheduleNextProbe();

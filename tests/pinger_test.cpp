@@ -550,6 +550,7 @@ TEST(PingerRun, StartAfterStopKeepsTheScheduledTime)
     d.Command(IDC_START);
     KillTimer(d.hDlg, iTimer);
     PumpFor(50);
+    EXPECT_EQ("Next probe in 40 seconds..", ItemText(d.hDlg, IDC_RESULTS));
     seen = SentCount;           // Start cleared the count
     EXPECT_EQ(0, seen);
     for (int s = 21; s < 60; ++s) {
@@ -574,7 +575,35 @@ TEST(PingerRun, StartAfterStopKeepsTheScheduledTime)
     EXPECT_EQ(1, SentCount);
 }
 
-TEST(PingerRun, BusyServiceIsSkippedWhileTheScheduleGoesOn)
+// A due time set with a far longer interval before a Stop is brought
+// forward to the new interval and the largest jitter, and Start says so.
+TEST(PingerRun, StartWaitsNoLongerThanTheNewInterval)
+{
+    Dialog d(LoopAddr(1));
+    d.Set(IDC_INTERVAL, "2147483");
+    int seen = 0;
+    d.Start();
+    EXPECT_EQ(1, LaunchedAfterStep(seen));
+    d.Command(IDC_STOP);
+
+    d.Set(IDC_INTERVAL, "20");
+    d.base += 5000;
+    d.Start();
+    EXPECT_EQ("Next probe in 35 seconds..", ItemText(d.hDlg, IDC_RESULTS));
+    seen = 0;
+    int at = 0;
+    for (int s = 1; s <= 40 && !at; ++s) {
+        d.Step(s);
+        if (LaunchedAfterStep(seen))
+            at = s;
+    }
+    EXPECT_EQ(35, at);
+}
+
+// A busy service is skipped while its probe is young.  Once the probe has
+// hung for 10 s it is given up at the next step, due or not, and what it
+// says stays in view until the next probe begins.
+TEST(PingerRun, BusyServiceIsSkippedUntilItIsGivenUp)
 {
     ServerScript silent;
     silent.holdMs = 10000;
@@ -598,9 +627,24 @@ TEST(PingerRun, BusyServiceIsSkippedWhileTheScheduleGoesOn)
     EXPECT_EQ(1, srv.Accepted());
     EXPECT_EQ(1, DayTimeFlag);
 
+    d.Step(9.9);
+    EXPECT_TRUE(Connected(d));
+    const std::string given = "No answer from " + LoopAddr(2) + " in time..";
+    for (double s : {10.0, 11.0}) {
+        d.Step(s);
+        PumpFor(100);
+        EXPECT_EQ(given, ItemText(d.hDlg, IDC_RESULTS)) << s;
+        EXPECT_EQ(0, DayTimeFlag);
+        EXPECT_EQ(1, SentCount);
+    }
+    EXPECT_NE(std::string::npos, LogText().find(given + " my IP = ")) << LogText();
+    d.DueStep();
+    EXPECT_EQ(2, SentCount);
+    ASSERT_TRUE(PumpUntil([&] { return Connected(d); }));
+
     d.Command(IDC_STOP);        // Stop closes the busy service
     EXPECT_EQ(0, DayTimeFlag);
-    EXPECT_TRUE(PumpUntil([&] { return srv.PeerClosed() || srv.PeerReset(); }));
+    EXPECT_TRUE(srv.WaitDone());
 }
 
 TEST(PingerRun, HostTypedDuringARunIsUsedFromTheNextDueStep)
