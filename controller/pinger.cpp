@@ -6,6 +6,7 @@
 #include "../app/format.h"
 #include "../app/results.h"
 #include "../app/seams.h"
+#include "../app/text.h"
 #include "../probe/connect.h"
 #include "../probe/services.h"
 #include "../timesvc/timesvc.h"
@@ -59,14 +60,6 @@ static const ServiceRow aServices[] = {
 
 /* ---- Small helpers ---- */
 
-static BOOL bSameTextNoCase(LPCSTR lpsA, LPCSTR lpsB)
-{
-    /* String sort, so that no hyphen or apostrophe is skipped the way a
-     * word sort would skip it. */
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE | SORT_STRINGSORT,
-                          lpsA, -1, lpsB, -1) == CSTR_EQUAL;
-}
-
 /* Start locks the Start button and the service choice; Stop frees them. */
 static void vEnableWhileIdle(HWND hDlg, BOOL bEnable)
 {
@@ -112,7 +105,7 @@ static void vPreselectService(HWND hDlg)
 {
     int id = IDC_KALV;
     for (int i = 0; i < KX_NSERVICES; i++)
-        if (aServices[i].lpsName && bSameTextNoCase(szService, aServices[i].lpsName)) {
+        if (aServices[i].lpsName && bSameTextNoCase(szService, -1, aServices[i].lpsName)) {
             id = aServices[i].id;
             break;
         }
