@@ -5,6 +5,7 @@
 #include "timesvc.h"
 
 #include "../app/format.h"
+#include "../app/text.h"
 #include "../app/results.h"
 #include "../app/seams.h"
 #include "../probe/connect.h"
@@ -162,28 +163,13 @@ int FormatTimeText(const TimeFields *ptm, LPSTR lpsOut, int cchOut)
     return iLen;
 }
 
-/* The system's own words for an error code, without the line end that
- * its messages carry; empty when it has none. */
-static void vSystemMessage(DWORD dwErr, LPSTR lpsOut, DWORD cchOut)
-{
-    DWORD cch = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
-                               dwErr, 0, lpsOut, cchOut, NULL);
-
-    if (cch >= cchOut)
-        cch = 0;
-    while (cch > 0 && (lpsOut[cch - 1] == '\r' || lpsOut[cch - 1] == '\n' ||
-                       lpsOut[cch - 1] == ' ' || lpsOut[cch - 1] == '\t'))
-        --cch;
-    lpsOut[cch] = 0;
-}
-
 /* Why the clock was not set after a failed setter: the code and the
  * system's own words for it. */
 static void vSetterFailure(DWORD dwErr, LPSTR lpsOut, int cchOut)
 {
     char szWords[256];
 
-    vSystemMessage(dwErr, szWords, sizeof(szWords));
+    iSystemMessage(dwErr, szWords, sizeof(szWords));
     iFormat(lpsOut, cchOut, "system error #%d%s%s", (int)dwErr, szWords[0] ? " " : "", szWords);
 }
 
