@@ -283,12 +283,14 @@ static void vReportNotRead(void)
     vWriteResults(szText, 1);
 }
 
+/* Logged as well as shown: the first probe's word replaces it in the
+ * Results field at once, and the settings typed are lost at Exit. */
 static void vReportNotSaved(void)
 {
     char szPath[2 * MAX_PATH], szText[2 * MAX_PATH + 40];
     vIniFileText(szPath, sizeof(szPath));
     iFormat(szText, sizeof(szText), "Settings not saved: %s could not be read", szPath);
-    vWriteResults(szText, 0);
+    vWriteResults(szText, 1);
 }
 
 /* ---- Reading ---- */

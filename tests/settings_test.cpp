@@ -430,6 +430,7 @@ TEST(Settings, FileHeldByAnotherProgramIsWaitedForAndNeverOverwritten)
     SendMessageA(h, WM_COMMAND, IDC_ADDHOST, 0);
     SendMessageA(h, WM_COMMAND, IDC_START, 0);
     EXPECT_EQ("Settings not saved: " + IniPath() + " could not be read", ItemText(h, IDC_RESULTS));
+    EXPECT_NE(std::string::npos, ReadWholeFile(KX_LOGFILE).find(ItemText(h, IDC_RESULTS)));
     for (int id : {IDC_STOP, IDC_REMOVEHOST, IDC_EXIT})
         SendMessageA(h, WM_COMMAND, (WPARAM)id, 0);
     DestroyWindow(h);
