@@ -18,12 +18,6 @@ static char szHelpText[HELP_TEXT_SIZE];     /* owned here: the text the window s
 static int aiTopicPos[HELP_TOPICS_MAX];     /* owned here: where each topic's heading starts */
 static int iTopicCount;                     /* owned here: entries used in aiTopicPos */
 
-static BOOL bIsFile(LPCWSTR lpwsPath)
-{
-    DWORD dwAttr = GetFileAttributesW(lpwsPath);
-    return dwAttr != INVALID_FILE_ATTRIBUTES && !(dwAttr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 /* The running program's path into wszPath; returns the length of its
  * folder (the place of the last backslash), or 0 when it is not known. */
 static int iProgramFolder(WCHAR wszPath[MAX_PATH])
@@ -96,10 +90,7 @@ static BOOL bLoadHelpText(LPCWSTR lpwsPath)
  * page: a character it lacks shows as "?". */
 static void vFolderText(LPCWSTR lpwsFolder, int cch, char szText[MAX_PATH])
 {
-    int n = cch > 0 ? WideCharToMultiByte(CP_ACP, 0, lpwsFolder, cch, szText, MAX_PATH - 1, NULL, NULL) : 0;
-    if (n > 0)
-        szText[n] = '\0';
-    else
+    if (iNarrow(lpwsFolder, cch, szText, MAX_PATH) == 0)
         lstrcpynA(szText, "(unknown)", MAX_PATH);
 }
 

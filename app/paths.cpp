@@ -19,3 +19,19 @@ BOOL bUserFolder(WCHAR wszPath[MAX_PATH])
     DWORD n = GetEnvironmentVariableW(L"APPDATA", wszAppData, MAX_PATH);
     return n < MAX_PATH && bJoinPath(wszPath, wszAppData, (int)n, L"Kalvex32");
 }
+
+BOOL bIsFile(LPCWSTR lpwsPath)
+{
+    DWORD dwAttributes = GetFileAttributesW(lpwsPath);
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int iNarrow(LPCWSTR lpwsText, int cchWide, LPSTR lpsBuf, int nSize)
+{
+    int n = 0;
+    while (cchWide > 0
+           && (n = WideCharToMultiByte(CP_ACP, 0, lpwsText, cchWide, lpsBuf, nSize - 1, NULL, NULL)) == 0)
+        --cchWide;
+    lpsBuf[n] = '\0';
+    return n;
+}

@@ -15,4 +15,11 @@ BOOL bJoinPath(WCHAR wszPath[MAX_PATH], LPCWSTR lpwsFolder, int nFolder, LPCWSTR
  * too long.  The folder itself is not made here. */
 BOOL bUserFolder(WCHAR wszPath[MAX_PATH]);
 
+/* Whether the path names a file (not a folder) that is there. */
+BOOL bIsFile(LPCWSTR lpwsPath);
+
+/* The first cchWide characters at lpwsText in the ANSI code page, into
+ * lpsBuf, cut to whole characters that fit; returns the length. */
+int iNarrow(LPCWSTR lpwsText, int cchWide, LPSTR lpsBuf, int nSize);
+
 #endif

@@ -177,10 +177,9 @@ static void vChooseIniFile(void)
     BOOL bWindows = bWindowsIniPath(wszWindows);
     BOOL bPerUser = bUserFolder(wszDir) && bJoinPath(wszIniFile, wszDir, lstrlenW(wszDir), L"" KX_INIFILE);
     /* Looked for first: it is one cheap question, and it settles the rest. */
-    DWORD dwAttributes = bPerUser ? GetFileAttributesW(wszIniFile) : INVALID_FILE_ATTRIBUTES;
     BOOL bChecked = FALSE;
     bIniUnicode = bIniNotRead = FALSE;
-    if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (bPerUser && bIsFile(wszIniFile)) {
         /* the user's own file */
     } else if (bWindows && (!bPerUser || !bWindowsFolderRefuses(wszWindows, &bChecked))) {
         lstrcpynW(wszIniFile, wszWindows, MAX_PATH);
@@ -218,18 +217,6 @@ static LPCWSTR lpwsWiden(LPCSTR lps, LPWSTR lpwsBuf, int cch)
     if (!MultiByteToWideChar(CP_ACP, 0, lps, -1, lpwsBuf, cch))
         lpwsBuf[0] = L'\0';
     return lpwsBuf;
-}
-
-/* The first cchWide characters at lpwsText into lpsBuf, cut to whole
- * characters that fit; returns the length. */
-static int iNarrow(LPCWSTR lpwsText, int cchWide, LPSTR lpsBuf, int nSize)
-{
-    int n = 0;
-    while (cchWide > 0
-           && (n = WideCharToMultiByte(CP_ACP, 0, lpwsText, cchWide, lpsBuf, nSize - 1, NULL, NULL)) == 0)
-        --cchWide;
-    lpsBuf[n] = '\0';
-    return n;
 }
 
 static DWORD dwProfileText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nSize)
