@@ -4,6 +4,8 @@
  * file shows at the next Help. */
 #include "helpview.h"
 
+#include <stdio.h>
+
 #include "format.h"
 #include "paths.h"
 
@@ -12,11 +14,13 @@
 #define HELP_TEXT_SIZE      65536   /* the text shown, CR LF line ends, terminator */
 #define HELP_TOPICS_MAX     64
 #define HELP_TOPIC_LEN      80
+#define HELP_PAGE_LEN       2048    /* the not-found page: its words, three paths and the name */
 
 static HWND hHelpWnd;                       /* owned here: the open help window, or NULL */
 static char szHelpText[HELP_TEXT_SIZE];     /* owned here: the text the window shows */
 static int aiTopicPos[HELP_TOPICS_MAX];     /* owned here: where each topic's heading starts */
 static int iTopicCount;                     /* owned here: entries used in aiTopicPos */
+static WCHAR wszNotFound[HELP_PAGE_LEN];    /* owned here: the not-found page, wide for its folders */
 
 /* The running program's path into wszPath; returns the length of its
  * folder (the place of the last backslash), or 0 when it is not known. */
@@ -86,28 +90,37 @@ static BOOL bLoadHelpText(LPCWSTR lpwsPath)
     return TRUE;
 }
 
-/* The first cch characters of a folder's wide name, in the text's own code
- * page: a character it lacks shows as "?". */
-static void vFolderText(LPCWSTR lpwsFolder, int cch, char szText[MAX_PATH])
+/* The first cch characters of a folder's wide name, as they are: the page
+ * that names it is shown wide, so a folder in any script reads right. */
+static void vFolderText(LPCWSTR lpwsFolder, int cch, WCHAR wszText[MAX_PATH])
 {
-    if (iNarrow(lpwsFolder, cch, szText, MAX_PATH) == 0)
-        lstrcpynA(szText, "(unknown)", MAX_PATH);
+    if (cch <= 0)
+        lstrcpynW(wszText, L"(unknown)", MAX_PATH);
+    else
+        lstrcpynW(wszText, lpwsFolder, cch < MAX_PATH ? cch + 1 : MAX_PATH);
 }
 
+/* The page goes to the window wide; its narrow copy in szHelpText is what
+ * the topics are found in. */
 static void vNotFoundText(LPCSTR lpszHelp)
 {
-    char szDir[MAX_PATH], szCur[MAX_PATH];
-    WCHAR wszDir[MAX_PATH];
-    int n = iProgramFolder(wszDir);
-    vFolderText(wszDir, n > 0 ? n + 1 : 0, szDir);     /* with its backslash */
-    DWORD cch = GetCurrentDirectoryW(MAX_PATH, wszDir);
-    vFolderText(wszDir, cch < MAX_PATH ? (int)cch : 0, szCur);
-    iFormat(szHelpText, sizeof(szHelpText),
-            "Help file not found\r\n===================\r\n\r\n"
-             "The help file %s was looked for in the program's folder, %s, "
-             "and in the current folder, %s, and is in neither.\r\n\r\n"
-             "Put KALVEX.HLP beside Kalvex32.exe and press Help again.",
-             lpszHelp ? lpszHelp : "(none)", szDir, szCur);
+    WCHAR wszDir[MAX_PATH], wszCur[MAX_PATH], wszPath[MAX_PATH], wszName[MAX_PATH];
+    int n = iProgramFolder(wszPath);
+    vFolderText(wszPath, n > 0 ? n + 1 : 0, wszDir);   /* with its backslash */
+    DWORD cch = GetCurrentDirectoryW(MAX_PATH, wszPath);
+    vFolderText(wszPath, cch < MAX_PATH ? (int)cch : 0, wszCur);
+    if (!MultiByteToWideChar(CP_ACP, 0, lpszHelp ? lpszHelp : "(none)", -1, wszName, MAX_PATH))
+        lstrcpynW(wszName, L"(none)", MAX_PATH);
+    /* The C library's own _snwprintf leaves a page that fills the room
+     * unterminated: the last place is kept for the terminator. */
+    wszNotFound[HELP_PAGE_LEN - 1] = L'\0';
+    _snwprintf(wszNotFound, HELP_PAGE_LEN - 1,
+               L"Help file not found\r\n===================\r\n\r\n"
+                L"The help file %ls was looked for in the program's folder, %ls, "
+                L"and in the current folder, %ls, and is in neither.\r\n\r\n"
+                L"Put KALVEX.HLP beside Kalvex32.exe and press Help again.",
+               wszName, wszDir, wszCur);
+    iNarrow(wszNotFound, lstrlenW(wszNotFound), szHelpText, HELP_TEXT_SIZE);
 }
 
 /* A topic starts at a line that is underlined by a line of "=" only. */
@@ -162,6 +175,8 @@ static void vShowTopic(int iTopic)
 {
     HWND hText = GetDlgItem(hHelpWnd, IDC_HELP_TEXT);
     int iPos = (iTopic >= 0 && iTopic < iTopicCount) ? aiTopicPos[iTopic] : 0;
+    /* The text window counts characters, the topics bytes of the file. */
+    iPos = iPos > 0 ? MultiByteToWideChar(CP_ACP, 0, szHelpText, iPos, NULL, 0) : 0;
     int iLine = (int)SendMessageA(hText, EM_LINEFROMCHAR, iPos, 0);
     SendMessageA(hText, EM_SETSEL, iPos, iPos);     /* may scroll the caret into view */
     int iFirst = (int)SendMessageA(hText, EM_GETFIRSTVISIBLELINE, 0, 0);
@@ -197,7 +212,8 @@ static LRESULT CALLBACK HelpWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP
                                      | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                                      0, 0, 0, 0, hWnd, (HMENU)(INT_PTR)IDC_HELP_TOPICS, hInst, NULL);
-        HWND hText = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+        /* Wide, so that it keeps every letter of a wide text it is given. */
+        HWND hText = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP
                                      | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                                      0, 0, 0, 0, hWnd, (HMENU)(INT_PTR)IDC_HELP_TEXT, hInst, NULL);
@@ -289,7 +305,10 @@ BOOL WINAPI HelpViewA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR d
         hHelpWnd = hCreateHelpWindow();
     if (!hHelpWnd)
         return FALSE;
-    SetDlgItemTextA(hHelpWnd, IDC_HELP_TEXT, szHelpText);
+    if (bFound)
+        SetDlgItemTextA(hHelpWnd, IDC_HELP_TEXT, szHelpText);
+    else
+        SetDlgItemTextW(hHelpWnd, IDC_HELP_TEXT, wszNotFound);
     HWND hList = GetDlgItem(hHelpWnd, IDC_HELP_TOPICS);
     vFillTopicList(hList);
     SendMessageA(hList, LB_SETCURSEL, 0, 0);

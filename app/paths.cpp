@@ -28,9 +28,14 @@ BOOL bIsFile(LPCWSTR lpwsPath)
 
 int iNarrow(LPCWSTR lpwsText, int cchWide, LPSTR lpsBuf, int nSize)
 {
+    if (nSize <= 0)
+        return 0;
+    /* With no room but the terminator's the call would only measure, and
+     * its answer is no length of anything written. */
     int n = 0;
-    while (cchWide > 0
-           && (n = WideCharToMultiByte(CP_ACP, 0, lpwsText, cchWide, lpsBuf, nSize - 1, NULL, NULL)) == 0)
+    while (cchWide > 0 && nSize > 1
+           && (n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpwsText, cchWide,
+                                       lpsBuf, nSize - 1, "?", NULL)) == 0)
         --cchWide;
     lpsBuf[n] = '\0';
     return n;

@@ -19,7 +19,9 @@ BOOL bUserFolder(WCHAR wszPath[MAX_PATH]);
 BOOL bIsFile(LPCWSTR lpwsPath);
 
 /* The first cchWide characters at lpwsText in the ANSI code page, into
- * lpsBuf, cut to whole characters that fit; returns the length. */
+ * lpsBuf, cut to whole characters that fit; returns the length.  A letter
+ * the code page lacks becomes "?", never a look-alike that would name
+ * another file. */
 int iNarrow(LPCWSTR lpwsText, int cchWide, LPSTR lpsBuf, int nSize);
 
 #endif
