@@ -371,11 +371,10 @@ static void vTimerStep(HWND hDlg)
  * the engine says whether a notification is still the probe's own. */
 void vRouteHostResolved(WPARAM wParam, LPARAM lParam)
 {
-    if (!bNoticeIsCurrent(WM_HOST_RESOLVED, wParam, lParam))
-        return;
     /* A failed probe frees its service, so the next due step probes again. */
-    if (OnHostAddressResolution(wParam, lParam) != 0)
+    if (bNoticeIsCurrent(WM_HOST_RESOLVED, wParam, lParam) && OnHostAddressResolution(wParam, lParam) != 0)
         vCloseBusyServices();
+    vLookupAnswered(wParam);
 }
 
 void vRouteSocketEvent(WPARAM wParam, LPARAM lParam)

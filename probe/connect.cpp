@@ -6,6 +6,7 @@
 
 #include "../app/format.h"
 #include "../app/results.h"
+#include "../app/seams.h"
 #include "errtext.h"
 #include "services.h"
 
@@ -16,7 +17,6 @@ struct sockaddr_in srv_addr;
 char szDestStr[80];                 /* host as typed, cut to 79 for messages */
 u_long ulinet;
 HANDLE hWGHBN;                      /* pending lookup; 0 for a dotted host */
-char sGetHostBuff[MAXGETHOSTSTRUCT];
 char szMyIP[40];                    /* "Unknown" until the first connection */
 char szCaption[80];
 static int iSize;
@@ -41,6 +41,47 @@ static void vReportFailure(int iError, LPCSTR lpsFormat)
     char szMsg[255];
     iFormat(szMsg, sizeof(szMsg), lpsFormat, szSockErr((DWORD)iError), szDestStr);
     vWriteResults(szMsg, 1);
+}
+
+/* Each lookup writes a buffer of its own, lent to it until its answer has
+ * come: nothing promises that cancelling a lookup stops one under way, and
+ * the late answer of a given-up lookup must not land in the buffer of the
+ * one in use.  A lookup whose answer never comes (a cancel that worked) has
+ * long ended once KX_LOOKUP_MAX_MS have passed, and its buffer is lent out
+ * again.  Only Stop and the timer's patience give a lookup up, at most one
+ * every few seconds, so all buffers are seldom lent at once; when they are,
+ * the start fails as one the sockets layer has no room for. */
+#define KX_LOOKUP_MAX_MS    120000
+HANDLE ahLookup[KX_LOOKUPS];                    /* the lookup each buffer is lent to; 0: free */
+char sGetHostBuff[KX_LOOKUPS][MAXGETHOSTSTRUCT];
+static DWORD adwLookupLent[KX_LOOKUPS];         /* tick count at which it was lent */
+static int iLookup;                             /* the buffer of the probe in flight */
+/* Whether a dotted host's own answer, wParam 1, is still queued: the only
+ * answer that is no lookup's and so frees no buffer. */
+static BOOL bOwnAnswerQueued;
+
+/* The search starts after the buffer lent last, so that a buffer is lent
+ * again as late as can be. */
+static int iFreeLookup(void)
+{
+    DWORD dwNow = pfnGetTickCount();
+    for (int n = 1; n <= KX_LOOKUPS; n++) {
+        int i = (iLookup + n) % KX_LOOKUPS;
+        if (ahLookup[i] == 0 || dwNow - adwLookupLent[i] >= KX_LOOKUP_MAX_MS)
+            return i;
+    }
+    return -1;
+}
+
+void vLookupAnswered(WPARAM wParam)
+{
+    if (wParam == 1 && bOwnAnswerQueued) {
+        bOwnAnswerQueued = FALSE;
+        return;
+    }
+    for (int i = 0; i < KX_LOOKUPS; i++)
+        if (ahLookup[i] == (HANDLE)wParam)
+            ahLookup[i] = 0;
 }
 
 static const char szNoResolve[] =
@@ -68,16 +109,26 @@ SOCKET socConnect(LPCSTR Host, u_short service)
         /* Post rather than go on here, so a dotted host takes the same road
          * as a looked-up one and the start returns first. */
         hWGHBN = 0;
-        PostMessageA(ghDlg, WM_HOST_RESOLVED, 1, 0);
+        bOwnAnswerQueued = PostMessageA(ghDlg, WM_HOST_RESOLVED, 1, 0);
         return cli_sock;
     }
 
-    hWGHBN = WSAAsyncGetHostByName(ghDlg, WM_HOST_RESOLVED, Host, sGetHostBuff, MAXGETHOSTSTRUCT);
-    if (hWGHBN)
+    hWGHBN = 0;
+    int iError = WSAENOBUFS;
+    int iFree = iFreeLookup();
+    if (iFree >= 0) {
+        iLookup = iFree;
+        hWGHBN = WSAAsyncGetHostByName(ghDlg, WM_HOST_RESOLVED, Host, sGetHostBuff[iLookup], MAXGETHOSTSTRUCT);
+        iError = WSAGetLastError();
+    }
+    if (hWGHBN) {
+        ahLookup[iLookup] = hWGHBN;
+        adwLookupLent[iLookup] = pfnGetTickCount();
         return cli_sock;
+    }
 
     iProbeStage = KX_PROBE_IDLE;
-    vReportFailure(WSAGetLastError(), szNoResolve);
+    vReportFailure(iError, szNoResolve);
     closesocket(cli_sock);
     return INVALID_SOCKET;
 }
@@ -110,7 +161,7 @@ BOOL bNoticeIsCurrent(UINT msg, WPARAM wParam, LPARAM lParam)
 
 static BOOL bTakeLookedUpAddress(void)
 {
-    const struct hostent *pHost = (const struct hostent *)sGetHostBuff;
+    const struct hostent *pHost = (const struct hostent *)sGetHostBuff[iLookup];
     if (pHost->h_addr_list == NULL || pHost->h_addr_list[0] == NULL)
         return FALSE;
     memcpy(&srv_addr.sin_addr, pHost->h_addr_list[0], sizeof(srv_addr.sin_addr));
@@ -249,7 +300,8 @@ void CloseSocket(SOCKET sock)
     if (bInFlight) {
         iProbeStage = KX_PROBE_IDLE;
         MSG msg;
-        while (PeekMessageA(&msg, ghDlg, WM_SOCKET_EVENT, WM_HOST_RESOLVED, PM_REMOVE)) {
-        }
+        while (PeekMessageA(&msg, ghDlg, WM_SOCKET_EVENT, WM_HOST_RESOLVED, PM_REMOVE))
+            if (msg.message == WM_HOST_RESOLVED)
+                vLookupAnswered(msg.wParam);
     }
 }

@@ -9,7 +9,10 @@ extern struct sockaddr_in srv_addr;
 extern char szDestStr[80];
 extern u_long ulinet;
 extern HANDLE hWGHBN;
-extern char sGetHostBuff[MAXGETHOSTSTRUCT];
+/* Each host lookup's own buffer, and the lookup it is lent to (0: none). */
+#define KX_LOOKUPS 16
+extern HANDLE ahLookup[KX_LOOKUPS];
+extern char sGetHostBuff[KX_LOOKUPS][MAXGETHOSTSTRUCT];
 extern char szCaption[80];
 extern DWORD dwRoundTripUs;
 
@@ -21,6 +24,9 @@ extern int iProbeStage;
 SOCKET socConnect(LPCSTR Host, u_short service);
 BOOL bNoticeIsCurrent(UINT msg, WPARAM wParam, LPARAM lParam);
 int OnHostAddressResolution(WPARAM wParam, LPARAM lParam);
+/* Every answer, the probe's own or a late one, once it has been dealt
+ * with: the lookup's buffer is free again. */
+void vLookupAnswered(WPARAM wParam);
 int OnConnect(LPARAM lResult);
 void CloseSocket(SOCKET sock);
 

@@ -245,9 +245,9 @@ TEST(Connect, NameWithoutAddressIsNotFollowed)
 {
     TestWindow w;
     // A host entry that carries no address at all.
-    memset(sGetHostBuff, 0, sizeof(sGetHostBuff));
-    hostent *pHost = (hostent *)sGetHostBuff;
-    char **list = (char **)(sGetHostBuff + sizeof(hostent));
+    memset(sGetHostBuff[0], 0, sizeof(sGetHostBuff[0]));
+    hostent *pHost = (hostent *)sGetHostBuff[0];
+    char **list = (char **)(sGetHostBuff[0] + sizeof(hostent));
     pHost->h_addrtype = AF_INET;
     pHost->h_length = 4;
     pHost->h_addr_list = list;

@@ -15,6 +15,7 @@
 
 #include "../../controller/pinger.h"
 #include "../../app/helpview.h"
+#include "../../probe/connect.h"
 
 namespace fake {
 std::map<int, std::string> items;
@@ -48,6 +49,7 @@ void Reset()
     clockResult = TRUE;
     tick = 1000;
     clockSets.clear();
+    std::fill(ahLookup, ahLookup + KX_LOOKUPS, (HANDLE)0);     // no lookup of an earlier input under way
 }
 
 std::string Item(int id)
