@@ -17,6 +17,11 @@
 char szTime[20];
 DWORD FirstTickCount, CurrentTickCount, tickcounter;
 static int ihours, iminutes, iseconds;
+/* Sleep is no time on line: the clock stands still from the suspend notice
+ * to the resume notice, and every sleep so far is taken off. */
+static DWORD dwAsleepMs;        /* all sleeps that have ended */
+static DWORD dwSuspendTick;     /* when the sleep under way began */
+static BOOL bAsleep;            /* a suspend notice has come and no resume yet */
 
 /* The charge: the rate is taken at each Start, the amount at every step. */
 float fHourly, fRatePerSecond, fCharge;
@@ -108,11 +113,14 @@ void vMeterReadLimits(HWND hDlg)
 
 void vMeterTick(HWND hDlg)
 {
-    if (FirstTickCount == 0)
+    if (FirstTickCount == 0) {
         FirstTickCount = CurrentTickCount = pfnGetTickCount();
+        if (bAsleep)
+            dwSuspendTick = FirstTickCount;     /* the clock began on the way to sleep */
+    }
     CurrentTickCount = pfnGetTickCount();
     /* Unsigned, so the difference stays right across the 49.7-day wrap. */
-    tickcounter = (CurrentTickCount - FirstTickCount) / 1000;
+    tickcounter = ((bAsleep ? dwSuspendTick : CurrentTickCount) - FirstTickCount - dwAsleepMs) / 1000;
 
     ihours = (int)(tickcounter / 3600);
     iminutes = (int)(tickcounter - (DWORD)ihours * 3600) / 60;
@@ -129,6 +137,25 @@ void vMeterTick(HWND hDlg)
     fCharge = ldCharge > FLT_MAX ? FLT_MAX : (float)ldCharge;
     iFormat(szCharge, sizeof(szCharge), "$%3.2f", (double)fCharge);
     SetDlgItemTextA(hDlg, IDC_CHARGE, szCharge);
+}
+
+void vMeterSuspend(void)
+{
+    if (!bAsleep)
+        dwSuspendTick = pfnGetTickCount();
+    bAsleep = TRUE;
+}
+
+BOOL bMeterResume(void)
+{
+    if (!bAsleep)
+        return FALSE;
+    bAsleep = FALSE;
+    /* Before the first Start there is no clock to hold back. */
+    if (FirstTickCount != 0)
+        dwAsleepMs += pfnGetTickCount() - dwSuspendTick;
+    iErrorCount = 0;
+    return TRUE;
 }
 
 void vMeterProbeSent(HWND hDlg, BOOL bKalv)

@@ -17,6 +17,8 @@
 /* How long the timer cycle lets a probe run before it gives up on it: far
  * longer than any answer takes, and half the shortest Interval. */
 #define KX_PROBE_PATIENCE_MS 10000
+/* How long the network is given to come back after the system wakes. */
+#define KX_RESUME_GRACE_MS  10000
 
 HWND ghDlg;                 /* the main dialog; every part reaches its fields through it */
 char szDest[512];           /* host text of the probe being started; work buffer of the host list */
@@ -365,6 +367,29 @@ static void vTimerStep(HWND hDlg)
         vCloseBusyServices();
 }
 
+/* ---- Power ---- */
+
+/* The probe due at the wake, or soon after it, would fail for want of a
+ * network that is not back yet: the next one is due once it has had time.
+ * Inter says how far ahead that is, so that the due test waits for it. */
+static void vOnPower(HWND hDlg, WPARAM wParam)
+{
+    /* The message's own answer: a request to sleep is never refused. */
+    SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, TRUE);
+    switch (wParam) {
+    case PBT_APMSUSPEND:
+        vMeterSuspend();
+        break;
+    case PBT_APMRESUMEAUTOMATIC:
+    case PBT_APMRESUMESUSPEND:
+        if (bMeterResume()) {
+            Inter = KX_RESUME_GRACE_MS;
+            NextTickCount = pfnGetTickCount() + Inter;
+        }
+        break;
+    }
+}
+
 /* ---- Socket notifications ---- */
 
 /* Only one probe is ever in flight: the busy flags say whose it is, and
@@ -467,6 +492,9 @@ extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lP
         return TRUE;
     case WM_HOST_RESOLVED:
         vRouteHostResolved(wParam, lParam);
+        return TRUE;
+    case WM_POWERBROADCAST:
+        vOnPower(hDlg, wParam);
         return TRUE;
     }
     return FALSE;
