@@ -146,16 +146,16 @@ void vMeterSuspend(void)
     bAsleep = TRUE;
 }
 
-BOOL bMeterResume(void)
+void vMeterResume(void)
 {
+    /* Failures before the wake say nothing of the network after it. */
+    iErrorCount = 0;
     if (!bAsleep)
-        return FALSE;
+        return;
     bAsleep = FALSE;
     /* Before the first Start there is no clock to hold back. */
     if (FirstTickCount != 0)
         dwAsleepMs += pfnGetTickCount() - dwSuspendTick;
-    iErrorCount = 0;
-    return TRUE;
 }
 
 void vMeterProbeSent(HWND hDlg, BOOL bKalv)

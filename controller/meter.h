@@ -18,11 +18,11 @@ void vMeterReadLimits(HWND hDlg);       /* Start: Minimize, Alarm, Stop, Rate */
 void vMeterTick(HWND hDlg);             /* every timer step */
 void vMeterProbeSent(HWND hDlg, BOOL bKalv);
 void vMeterFailedStart(void);
-/* The system goes to sleep; it wakes.  The resume returns TRUE when it
- * ends a sleep whose start was seen (of two resume notices, the first),
- * and then the failed starts are counted anew. */
+/* The system goes to sleep; it wakes.  Only a sleep whose start was seen
+ * is taken off the clock, once however many resume notices follow it; at
+ * every wake the failed starts are counted anew. */
 void vMeterSuspend(void);
-BOOL bMeterResume(void);
+void vMeterResume(void);
 /* Minimize, alarm, automatic stop; TRUE when it has ordered the stop. */
 BOOL bMeterIntervalEnd(HWND hDlg);
 

@@ -371,21 +371,29 @@ static void vTimerStep(HWND hDlg)
 
 /* The probe due at the wake, or soon after it, would fail for want of a
  * network that is not back yet: the next one is due once it has had time.
- * Inter says how far ahead that is, so that the due test waits for it. */
+ * Inter says how far ahead that is, so that the due test waits for it.
+ * A wake by the user brings a second resume notice within moments of the
+ * first; it is the same wake and gives no more time. */
 static void vOnPower(HWND hDlg, WPARAM wParam)
 {
+    static DWORD dwWokeAt;  /* vOnPower's: when the last wake gave the network its time */
+    static BOOL bWoke;      /* vOnPower's: a wake has been seen since the last suspend */
     /* The message's own answer: a request to sleep is never refused. */
     SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, TRUE);
     switch (wParam) {
     case PBT_APMSUSPEND:
         vMeterSuspend();
+        bWoke = FALSE;
         break;
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMESUSPEND:
-        if (bMeterResume()) {
-            Inter = KX_RESUME_GRACE_MS;
-            NextTickCount = pfnGetTickCount() + Inter;
-        }
+        vMeterResume();
+        if (bWoke && pfnGetTickCount() - dwWokeAt < KX_RESUME_GRACE_MS)
+            break;
+        bWoke = TRUE;
+        dwWokeAt = pfnGetTickCount();
+        Inter = KX_RESUME_GRACE_MS;
+        NextTickCount = dwWokeAt + Inter;
         break;
     }
 }

@@ -28,7 +28,8 @@ TEST(Sleep, TheNightIsNotOnLineAndTheNetworkGetsTimeToComeBack)
         {wake + 9900, 0, "00:00:15", "$15.00", 2, 0},                   // long overdue: no network yet
         {wake + 10000, 0, "00:00:15", "$15.00", 3, 0},
         {wake + 20000, PBT_APMRESUMEAUTOMATIC, 0, 0, 3, 0},             // no suspend notice came:
-        {wake + 21000, 0, "00:00:26", "$26.00", 3, 0}};                 // nothing is taken off
+        {wake + 21000, 0, "00:00:26", "$26.00", 3, 0},                  // nothing is taken off,
+        {wake + 30000, 0, "00:00:35", "$35.00", 4, 0}};                 // but the network gets its 10 s
     for (auto &r : rows) {
         PumpUntil([] { return !PingFlag; });
         fake::tick = r.at;
