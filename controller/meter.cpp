@@ -31,11 +31,9 @@ char szCharge[KX_CHARGE_LEN];
 int iErrorCount, iErrMax = 3, iGoMin, iAlarmVal, iStopVal, bAutoStop;
 
 /* A limit field's number; anything not above 0 turns the limit off. */
-static int iLimit(HWND hDlg, int idField, LPSTR lpsBuf, int nSize)
+static int iLimit(HWND hDlg, int idField)
 {
-    lpsBuf[0] = '\0';
-    GetDlgItemTextA(hDlg, idField, lpsBuf, nSize);
-    int iValue = iDecimal(lpsBuf);
+    int iValue = iDecimal(lpsTakeField(hDlg, idField));
     return iValue > 0 ? iValue : 0;
 }
 
@@ -91,18 +89,14 @@ void vMeterReset(void)
 
 void vMeterReadLimits(HWND hDlg)
 {
-    szGoMin[0] = '\0';
-    GetDlgItemTextA(hDlg, IDC_GOMIN, szGoMin, sizeof(szGoMin));
-    iGoMin = iDecimal(szGoMin);
+    iGoMin = iDecimal(lpsTakeField(hDlg, IDC_GOMIN));
     if (iGoMin <= 0)
         ShowWindow(hDlg, SW_MINIMIZE);
 
-    iAlarmVal = iLimit(hDlg, IDC_ALARM, szAlarm, sizeof(szAlarm));
-    iStopVal = iLimit(hDlg, IDC_STOPVAL, szStop, sizeof(szStop));
+    iAlarmVal = iLimit(hDlg, IDC_ALARM);
+    iStopVal = iLimit(hDlg, IDC_STOPVAL);
 
-    szHourly[0] = '\0';
-    GetDlgItemTextA(hDlg, IDC_RATE, szHourly, sizeof(szHourly));
-    fHourly = fRateOf(szHourly);
+    fHourly = fRateOf(lpsTakeField(hDlg, IDC_RATE));
     if (fHourly > 0) {
         fRatePerSecond = (float)((long double)fHourly * (1.0L / 3600.0L));
     } else {

@@ -2,6 +2,7 @@
 
 #include "hostlist.h"
 #include "meter.h"
+#include "servicerows.h"
 #include "settings.h"
 #include "../app/format.h"
 #include "../app/results.h"
@@ -9,7 +10,6 @@
 #include "../app/text.h"
 #include "../probe/connect.h"
 #include "../probe/services.h"
-#include "../timesvc/timesvc.h"
 
 #define KX_HELPFILE     "KALVEX.HLP"
 #define KX_TIMER_ID     1
@@ -23,7 +23,6 @@
 HWND ghDlg;                 /* the main dialog; every part reaches its fields through it */
 char szDest[512];           /* host text of the probe being started; work buffer of the host list */
 UINT_PTR iTimer;            /* the one-second timer; never cleared, so Stop beeps after any Start */
-int iTimeVal;               /* probe interval in seconds, at least 20 once Start has run */
 DWORD Inter, NextTickCount; /* the schedule: it survives Stop, so a quick restart keeps the pace */
 static const int randtbl[11] = { 0, 1, 13, 3, 1, 5, 0, 15, 1, 10, 4 };
 #define KX_MAX_JITTER   15  /* the largest entry of randtbl */
@@ -33,32 +32,6 @@ static HICON hIconBig;      /* the dialog's large icon: loaded when it opens, de
 static DWORD ulProbeStarted; /* the timer cycle's: tick count at which the busy probe started */
 static BOOL bStartStep;     /* set by Start, cleared by the timer step that follows it */
 
-/* One row per service.  The row order is the order in which the timer
- * looks for the checked radio button, the order in which Stop and Exit
- * close whatever is still busy, and the order in which a notification
- * reaches the busy service.  A service with nothing to read (Kalv) has
- * done its work once its connection attempt has completed.  Only services
- * with a name are saved and pre-selected: the others' radio buttons are
- * hidden, so the file keeps whatever it said before. */
-struct ServiceRow {
-    int id;
-    LPCSTR lpsName;
-    BOOL (*pfnStart)(LPCSTR szHost);
-    void (*pfnRead)(void);
-    void (*pfnWrite)(void);
-    void (*pfnClose)(void);
-    int *pbBusy;
-};
-
-static const ServiceRow aServices[] = {
-    { IDC_KALV,    "Kalv",    PingStart,    NULL,        NULL,        PingClose,    &PingFlag },
-    { IDC_FINGER,  NULL,      FingerStart,  FingerRead,  FingerWrite, FingerClose,  &FingerFlag },
-    { IDC_DAYTIME, "DayTime", DayTimeStart, DayTimeRead, NULL,        DayTimeClose, &DayTimeFlag },
-    { IDC_TIME,    "Time",    TimeStart,    TimeRead,    NULL,        TimeClose,    &TimeFlag },
-    { IDC_QUOTE,   NULL,      QuoteStart,   QuoteRead,   NULL,        QuoteClose,   &QuoteFlag },
-    { IDC_USERS,   NULL,      UserStart,    UserRead,    NULL,        UserClose,    &UserFlag },
-};
-#define KX_NSERVICES ((int)(sizeof(aServices) / sizeof(aServices[0])))
 
 /* ---- Small helpers ---- */
 
@@ -66,13 +39,13 @@ static const ServiceRow aServices[] = {
 static void vEnableWhileIdle(HWND hDlg, BOOL bEnable)
 {
     EnableWindow(GetDlgItem(hDlg, IDC_START), bEnable);
-    for (int i = 0; i < KX_NSERVICES; i++)
+    for (int i = 0; i < nServices; i++)
         EnableWindow(GetDlgItem(hDlg, aServices[i].id), bEnable);
 }
 
 static void vCloseBusyServices(void)
 {
-    for (int i = 0; i < KX_NSERVICES; i++)
+    for (int i = 0; i < nServices; i++)
         if (*aServices[i].pbBusy)
             aServices[i].pfnClose();
 }
@@ -106,7 +79,7 @@ static void vShowServiceFields(HWND hDlg, int id);
 static void vPreselectService(HWND hDlg)
 {
     int id = IDC_KALV;
-    for (int i = 0; i < KX_NSERVICES; i++)
+    for (int i = 0; i < nServices; i++)
         if (aServices[i].lpsName && bSameTextNoCase(szService, -1, aServices[i].lpsName)) {
             id = aServices[i].id;
             break;
@@ -115,14 +88,6 @@ static void vPreselectService(HWND hDlg)
     PostMessageA(hDlg, WM_COMMAND, (WPARAM)id, 0);
     CheckDlgButton(hDlg, id, BST_CHECKED);
     vShowServiceFields(hDlg, id);
-}
-
-LPCSTR lpsCheckedServiceName(HWND hDlg)
-{
-    for (int i = 0; i < KX_NSERVICES; i++)
-        if (IsDlgButtonChecked(hDlg, aServices[i].id) == BST_CHECKED)
-            return aServices[i].lpsName;
-    return NULL;
 }
 
 static void vInitDialog(HWND hDlg)
@@ -189,15 +154,13 @@ static void vHelp(HWND hDlg)
     pfnWinHelp(hDlg, KX_HELPFILE, HELP_CONTENTS, 0);
 }
 
-/* Only the Time and Finger services have a field of their own. */
 static void vShowServiceFields(HWND hDlg, int id)
 {
-    BOOL bTime = id == IDC_TIME;
-    BOOL bFinger = id == IDC_FINGER;
-    vShowItem(hDlg, IDC_USER, bFinger);
-    vShowItem(hDlg, IDC_USERLABEL, bFinger);
-    vShowItem(hDlg, IDC_TIMEZONE, bTime);
-    vShowItem(hDlg, IDC_TZLABEL, bTime);
+    for (int i = 0; i < nServices; i++)
+        if (aServices[i].idField) {
+            vShowItem(hDlg, aServices[i].idField, aServices[i].id == id);
+            vShowItem(hDlg, aServices[i].idLabel, aServices[i].id == id);
+        }
 }
 
 static void vStart(HWND hDlg)
@@ -206,16 +169,13 @@ static void vStart(HWND hDlg)
     vMeterReset();
     vEnableWhileIdle(hDlg, FALSE);
 
-    char szInterval[20];
-    GetDlgItemTextA(hDlg, IDC_INTERVAL, szInterval, sizeof(szInterval));
-    iTimeVal = iIntervalOf(szInterval);
-
     bStartStep = TRUE;
     iTimer = SetTimer(hDlg, KX_TIMER_ID, KX_TIMER_MS, NULL);
     /* The first step runs as soon as this command is done, not a second later. */
     PostMessageA(hDlg, WM_TIMER, 0, 0);
 
-    /* The limits come first: the settings save the Stop value they take. */
+    /* The limits come first: the settings save the Stop value they take.
+     * The settings take the Interval before the first step runs. */
     vMeterReadLimits(hDlg);
     vWriteSettings(hDlg);
 }
@@ -274,7 +234,7 @@ static void vGiveUpOverdueProbe(void)
 {
     if (CurrentTickCount - ulProbeStarted < KX_PROBE_PATIENCE_MS)
         return;
-    for (int i = 0; i < KX_NSERVICES; i++)
+    for (int i = 0; i < nServices; i++)
         if (*aServices[i].pbBusy) {
             iFormat(szResult, sizeof(szResult), "No answer from %s in time..", szDestStr);
             vWriteResults(szResult, 1);
@@ -285,7 +245,7 @@ static void vGiveUpOverdueProbe(void)
 
 static void vStartCheckedService(HWND hDlg)
 {
-    for (int i = 0; i < KX_NSERVICES; i++) {
+    for (int i = 0; i < nServices; i++) {
         const ServiceRow *pRow = &aServices[i];
         if (IsDlgButtonChecked(hDlg, pRow->id) != BST_CHECKED)
             continue;
@@ -307,7 +267,7 @@ static void vStartCheckedService(HWND hDlg)
 /* Anything but blanks: an empty host would probe this computer itself. */
 static BOOL bIsHostGiven(LPCSTR lpsHost)
 {
-    while (*lpsHost == ' ')
+    while (bIsBlank(*lpsHost))
         ++lpsHost;
     return *lpsHost != '\0';
 }
@@ -420,7 +380,7 @@ void vRouteSocketEvent(WPARAM wParam, LPARAM lParam)
         vCloseBusyServices();
         return;
     }
-    for (int i = 0; i < KX_NSERVICES; i++) {
+    for (int i = 0; i < nServices; i++) {
         const ServiceRow *pRow = &aServices[i];
         if (!*pRow->pbBusy)
             continue;
@@ -469,12 +429,10 @@ static INT_PTR OnCommand(HWND hDlg, int id)
     case IDC_EXIT:
         vExit(hDlg);
         return TRUE;
-    case IDC_KALV: case IDC_DAYTIME: case IDC_TIME:
-    case IDC_QUOTE: case IDC_FINGER: case IDC_USERS:
-        vShowServiceFields(hDlg, id);
-        return FALSE;
     }
-    /* Enter and Escape among them: neither may start or end anything. */
+    if (pServiceRowOf(id))
+        vShowServiceFields(hDlg, id);
+    /* Enter and Escape among the rest: neither may start or end anything. */
     return FALSE;
 }
 

@@ -5,13 +5,8 @@
 #include "../app/kalvex.h"
 
 extern UINT_PTR iTimer;
-extern int iTimeVal;
 extern DWORD Inter, NextTickCount;
 extern int rIndex, adding;
-
-/* The Service setting for the checked radio button; NULL for a service
- * whose radio is hidden, which the file does not learn of. */
-LPCSTR lpsCheckedServiceName(HWND hDlg);
 
 extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -11,23 +11,25 @@
 #include "../app/results.h"
 #include "../app/text.h"
 #include "meter.h"
-#include "pinger.h"
+#include "servicerows.h"
 
 #define SEC_DEFAULT "Default"
 #define SEC_SPECIAL "Special"
 
 int bAutoStart;             /* the Auto start check box as last read or saved */
 char szService[25];         /* the Service setting, for the pre-selection */
+int iTimeVal;               /* the Interval in seconds as last read or saved: the schedule's pace */
 
 /* The fields' texts as last read or saved, owned here; Start's limits are
  * taken from the same buffers.  Their sizes bound what the file can put
  * into each field, and what each field takes from the keyboard. */
 char szAlarm[5], szGoMin[5], szStop[5], szHourly[6];
+static char szInterval[20];
 static char szBuffer[KX_HOST_MAX + 1];      /* Host, and each host list entry when saving */
 static char szHostList[KX_HOSTLIST_SIZE];   /* the HostList value while it is read or joined */
 static char szUser[25];
 static char szTZ[20];
-static char szNumber[12];   /* any int as "%d": the check boxes and Stop Value */
+static char szNumber[12];   /* any int as "%d": the check boxes, Stop Value and StopErrorCount */
 
 /* How a setting goes between the file and the dialog. */
 enum {
@@ -37,6 +39,7 @@ enum {
     KX_HOSTS,       /* the Host box's list */
     KX_CHECK,       /* a check box, read as a profile integer */
     KX_SERVICE,     /* read for the pre-selection; saved from the radio buttons */
+    KX_SPECIAL,     /* a number of section [Special], read as a profile integer and never written */
 };
 
 /* One row per setting, in the order in which Start saves them. */
@@ -51,11 +54,7 @@ static const struct {
 } aSettings[] = {
     { IDC_HOST,      KX_FIELD,    "Host",        KX_DEFAULT_HOST,     szBuffer,   sizeof(szBuffer),   NULL },
     { IDC_HOST,      KX_HOSTS,    "HostList",    KX_DEFAULT_HOSTLIST, szHostList, sizeof(szHostList), NULL },
-    /* The Interval has no buffer of its own: it borrows the time on line's,
-     * which nothing reads between the opening, or a Start, and the timer
-     * step that rewrites it (Start posts that step at once, before any
-     * probe can put the time into the title). */
-    { IDC_INTERVAL,  KX_INTERVAL, "Interval",    "60",      szTime,    sizeof(szTime),    NULL },
+    { IDC_INTERVAL,  KX_INTERVAL, "Interval",    "60",      szInterval, sizeof(szInterval), NULL },
     /* Without a User the field starts empty.  The customary default of one
      * blank is not stripped by every profile implementation, so none is given. */
     { IDC_USER,      KX_FIELD,    "User",        "",        szUser,    sizeof(szUser),    NULL },
@@ -67,6 +66,8 @@ static const struct {
     { IDC_STOPVAL,   KX_STOPVALUE,"Stop Value",  "0",       szStop,    sizeof(szStop),    NULL },
     { IDC_RATE,      KX_FIELD,    "Hourly Rate", "0",       szHourly,  sizeof(szHourly),  NULL },
     { 0,             KX_SERVICE,  "Service",     "Kalv",    szService, sizeof(szService), NULL },
+    /* Set by hand in the file only: how many failed starts in a row stop a run. */
+    { 0,             KX_SPECIAL,  "StopErrorCount", "3",    NULL,      0,                 &iErrMax },
 };
 #define KX_NSETTINGS ((int)(sizeof(aSettings) / sizeof(aSettings[0])))
 
@@ -326,12 +327,15 @@ static DWORD dwReadText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD nS
 }
 
 /* The Interval as the program runs with it: never below 20 seconds.  Only a
- * text that gives less is replaced, so "45s" stays as the user typed it. */
-static void vTakeInterval(void)
+ * text that gives less is replaced, so "45s" stays as the user typed it;
+ * TRUE when it was replaced. */
+static BOOL bTakeInterval(void)
 {
-    iTimeVal = iIntervalOf(szTime);
-    if (iDecimal(szTime) < KX_MIN_INTERVAL)
-        lstrcpynA(szTime, "20", sizeof(szTime));
+    iTimeVal = iIntervalOf(szInterval);
+    if (iDecimal(szInterval) >= KX_MIN_INTERVAL)
+        return FALSE;
+    lstrcpynA(szInterval, "20", sizeof(szInterval));
+    return TRUE;
 }
 
 int iIntervalOf(LPCSTR lpsText)
@@ -375,15 +379,18 @@ void vReadSettings(HWND hDlg)
         vReportNotRead();
     vLimitFields(hDlg);
 
-    iErrMax = iProfileInt(SEC_SPECIAL, "StopErrorCount", 3);
     vReadSection();
     for (int i = 0; i < KX_NSETTINGS; i++) {
         int id = aSettings[i].id;
         LPSTR lpsBuf = aSettings[i].lpsBuf;
+        if (aSettings[i].iKind == KX_SPECIAL) {
+            *aSettings[i].pbFlag = iProfileInt(SEC_SPECIAL, aSettings[i].lpsKey, iDecimal(aSettings[i].lpsDefault));
+            continue;
+        }
         if (aSettings[i].iKind == KX_CHECK) {
             /* Written with other capitals than the program reads them with
              * elsewhere; the profile calls match keys without regard to case. */
-            *aSettings[i].pbFlag = iProfileInt(SEC_DEFAULT, aSettings[i].lpsKey, 0);
+            *aSettings[i].pbFlag = iProfileInt(SEC_DEFAULT, aSettings[i].lpsKey, iDecimal(aSettings[i].lpsDefault));
             CheckDlgButton(hDlg, id, *aSettings[i].pbFlag ? BST_CHECKED : BST_UNCHECKED);
             continue;
         }
@@ -392,7 +399,7 @@ void vReadSettings(HWND hDlg)
         if (aSettings[i].iKind == KX_HOSTS)
             vFillHostList(hDlg, dwLength);
         if (aSettings[i].iKind == KX_INTERVAL)
-            vTakeInterval();
+            bTakeInterval();
         if (bIsTextField(i))
             SetDlgItemTextA(hDlg, id, lpsBuf);
     }
@@ -412,10 +419,20 @@ static void vFieldText(HWND hDlg, int idField, LPSTR lpsBuf, int nSize)
     iCutAtControl(lpsBuf);
 }
 
+LPCSTR lpsTakeField(HWND hDlg, int idField)
+{
+    for (int i = 0; i < KX_NSETTINGS; i++)
+        if (aSettings[i].id == idField && bIsTextField(i)) {
+            vFieldText(hDlg, idField, aSettings[i].lpsBuf, aSettings[i].nSize);
+            return aSettings[i].lpsBuf;
+        }
+    return "";
+}
+
 void vCutFieldsAtControls(HWND hDlg)
 {
-    /* Not into the settings' own buffers: the Interval's is the time on
-     * line's, which the title shows between timer steps. */
+    /* Not into the settings' own buffers: they keep what was last read or
+     * saved until Start takes the fields. */
     char szField[KX_HOST_MAX + 1];  /* the largest field */
     for (int i = 0; i < KX_NSETTINGS; i++) {
         if (!bIsTextField(i))
@@ -478,7 +495,9 @@ void vWriteSettings(HWND hDlg)
             break;
         case KX_INTERVAL:
             vFieldText(hDlg, id, lpsBuf, aSettings[i].nSize);
-            vTakeInterval();
+            /* The field shows what is saved and used, not a number that is not. */
+            if (bTakeInterval())
+                SetDlgItemTextA(hDlg, id, lpsBuf);
             vWriteText(lpsKey, lpsBuf);
             break;
         case KX_STOPVALUE:
@@ -492,11 +511,15 @@ void vWriteSettings(HWND hDlg)
             *aSettings[i].pbFlag = IsDlgButtonChecked(hDlg, id) == BST_CHECKED;
             vWriteNumber(lpsKey, *aSettings[i].pbFlag);
             break;
+        case KX_SERVICE: {
+            /* A hidden service keeps whatever the file said before. */
+            LPCSTR lpsService = lpsCheckedServiceName(hDlg);
+            if (lpsService) {
+                lstrcpynA(lpsBuf, lpsService, aSettings[i].nSize);
+                vWriteText(lpsKey, lpsBuf);
+            }
+            break;
+        }
         }
     }
-
-    /* A hidden service keeps whatever the file said before. */
-    LPCSTR lpsService = lpsCheckedServiceName(hDlg);
-    if (lpsService)
-        vWriteText("Service", lpsService);
 }

@@ -13,6 +13,7 @@
 
 extern int bAutoStart;
 extern char szService[25];
+extern int iTimeVal;        /* the Interval in seconds, at least 20 once read */
 /* The limit fields' texts, read and saved here, taken by Start's limits. */
 extern char szAlarm[5], szGoMin[5], szStop[5], szHourly[6];
 
@@ -33,6 +34,10 @@ void vWriteSettings(HWND hDlg);
  * from the file, with room left for it in the saved list. */
 BOOL bHostListTakes(HWND hDlg, LPCSTR lpsName);
 void vSaveHostList(HWND hDlg);
+
+/* A text field's setting taken from the dialog into its own buffer, as
+ * Start saves it; "" for a control that is no text setting. */
+LPCSTR lpsTakeField(HWND hDlg, int idField);
 
 /* Cuts each text field at its first control character, so that what runs
  * is what is saved. */

@@ -666,7 +666,6 @@ int WSACleanup(void) { return 0; }
 
 decltype(ghDlg) ghDlg = (HWND)1;
 decltype(szDest) szDest;
-decltype(iTimeVal) iTimeVal;
 
 /* The harnesses check no service radio button, so none is saved. */
 LPCSTR lpsCheckedServiceName(HWND) { return NULL; }
