@@ -5,6 +5,7 @@
 #include "settings.h"
 
 #include "hostlist.h"
+#include "inifile.h"
 #include "section.h"
 #include "../app/format.h"
 #include "../app/paths.h"
@@ -78,130 +79,6 @@ static BOOL bIsTextField(int i)
         || aSettings[i].iKind == KX_STOPVALUE;
 }
 
-/* ---- The file ---- */
-
-/* Where the settings live: the Windows folder, as they always have.  A
- * program run without administrator rights on current Windows may not
- * write there, and its settings would silently never be saved; it keeps
- * them in the user's application-data folder instead, and takes a copy of
- * the Windows folder's file along the first time.  From then on the user's
- * own file is the one, elevated or not: were the choice made anew by the
- * rights of the moment, settings saved in one file would come back stale
- * from the other.  Only a refusal moves the settings: a file that another
- * program holds open is still the one.
- * Paths are wide, so that a folder may be named in any script; the values
- * stay in the ANSI code page. */
-static WCHAR wszIniFile[MAX_PATH];  /* chosen when the dialog opens (or at the first use), kept while it is open */
-static BOOL bIniUnicode;            /* it begins with a byte-order mark */
-static BOOL bIniNotRead;            /* it is there but could not be read: nothing is written to it this run */
-static DWORD dwIniError;            /* and why not */
-
-/* How long a file held by another program is waited for, in short steps,
- * before the settings open with their defaults. */
-#define KX_READ_TRIES    40
-#define KX_READ_PAUSE_MS 50
-
-static BOOL bWindowsIniPath(WCHAR wszPath[MAX_PATH])
-{
-    WCHAR wszFolder[MAX_PATH];
-    UINT n = GetWindowsDirectoryW(wszFolder, MAX_PATH);
-    return n < MAX_PATH && bJoinPath(wszPath, wszFolder, (int)n, L"" KX_INIFILE);
-}
-
-static BOOL bHasByteOrderMark(const BYTE *pb, DWORD n)
-{
-    return (n >= 3 && pb[0] == 0xEF && pb[1] == 0xBB && pb[2] == 0xBF)
-        || (n >= 2 && ((pb[0] == 0xFF && pb[1] == 0xFE) || (pb[0] == 0xFE && pb[1] == 0xFF)));
-}
-
-/* Reads the open file's first bytes, to know whether it is in Unicode, and
- * closes it; FALSE when they could not be read (GetLastError says why). */
-static BOOL bReadFileStart(HANDLE h)
-{
-    BYTE abStart[3];
-    DWORD n = 0;
-    BOOL bRead = ReadFile(h, abStart, sizeof(abStart), &n, NULL);
-    DWORD dwErr = GetLastError();
-    CloseHandle(h);
-    bIniUnicode = bRead && bHasByteOrderMark(abStart, n);
-    SetLastError(dwErr);
-    return bRead;
-}
-
-/* Whether the Windows folder refuses the settings file: only a denied
- * access says so.  A file that another program holds says nothing about
- * the folder.  *pbChecked: the answer also settled whether the file is
- * there and can be read, so that it need not be opened a second time. */
-static BOOL bWindowsFolderRefuses(LPCWSTR lpwsPath, BOOL *pbChecked)
-{
-    *pbChecked = FALSE;
-    HANDLE h = CreateFileW(lpwsPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_ACCESS_DENIED;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        *pbChecked = bReadFileStart(h);
-        return FALSE;
-    }
-    CloseHandle(h);
-    DeleteFileW(lpwsPath);      /* only asked; a missing file means defaults */
-    *pbChecked = TRUE;
-    return FALSE;
-}
-
-/* Whether the chosen file can be read, and how it is written.  A missing
- * file is no settings; a file that is there but cannot be opened or read
- * is waited for a moment, since another program may have it open for a
- * short while only, and is otherwise left alone for this run. */
-static void vCheckIniFile(void)
-{
-    for (int iTry = 0;; ++iTry) {
-        HANDLE h = CreateFileW(wszIniFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-        if (h != INVALID_HANDLE_VALUE && bReadFileStart(h))
-            return;
-        DWORD dwErr = GetLastError();
-        if (dwErr == ERROR_FILE_NOT_FOUND || dwErr == ERROR_PATH_NOT_FOUND)
-            return;
-        if (iTry == KX_READ_TRIES) {
-            bIniNotRead = TRUE;
-            dwIniError = dwErr;
-            return;
-        }
-        Sleep(KX_READ_PAUSE_MS);
-    }
-}
-
-static void vChooseIniFile(void)
-{
-    WCHAR wszWindows[MAX_PATH], wszDir[MAX_PATH];
-    BOOL bWindows = bWindowsIniPath(wszWindows);
-    BOOL bPerUser = bUserFolder(wszDir) && bJoinPath(wszIniFile, wszDir, lstrlenW(wszDir), L"" KX_INIFILE);
-    /* Looked for first: it is one cheap question, and it settles the rest. */
-    BOOL bChecked = FALSE;
-    bIniUnicode = bIniNotRead = FALSE;
-    if (bPerUser && bIsFile(wszIniFile)) {
-        /* the user's own file */
-    } else if (bWindows && (!bPerUser || !bWindowsFolderRefuses(wszWindows, &bChecked))) {
-        lstrcpynW(wszIniFile, wszWindows, MAX_PATH);
-    } else if (bPerUser) {
-        CreateDirectoryW(wszDir, NULL);
-        if (bWindows)
-            CopyFileW(wszWindows, wszIniFile, TRUE);   /* never over the user's own */
-    } else {
-        lstrcpynW(wszIniFile, L"" KX_INIFILE, MAX_PATH);   /* the profile calls' own choice */
-    }
-    if (!bChecked)
-        vCheckIniFile();
-}
-
-LPCWSTR lpwsIniFile(void)
-{
-    if (!wszIniFile[0])
-        vChooseIniFile();
-    return wszIniFile;
-}
-
 /* ---- The profile calls ---- */
 
 /* Every name and value crosses between the ANSI code page and the wide
@@ -232,7 +109,7 @@ static DWORD dwProfileText(LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf, DWORD
 
 static int iProfileInt(LPCSTR lpsSection, LPCSTR lpsKey, int iDefault)
 {
-    if (bIniNotRead)
+    if (bIniFileNotRead())
         return iDefault;
     return (int)GetPrivateProfileIntW(KX_WIDEN(lpsSection, wszSectionName),
                                       KX_WIDEN(lpsKey, wszKeyName), iDefault, lpwsIniFile());
@@ -242,7 +119,7 @@ static int iProfileInt(LPCSTR lpsSection, LPCSTR lpsKey, int iDefault)
  * user's settings with the defaults shown. */
 static void vWriteText(LPCSTR lpsKey, LPCSTR lpsValue)
 {
-    if (bIniNotRead)
+    if (bIniFileNotRead())
         return;
     WritePrivateProfileStringW(KX_WIDEN(SEC_DEFAULT, wszSectionName), KX_WIDEN(lpsKey, wszKeyName),
                                KX_WIDEN(lpsValue, wszValue), lpwsIniFile());
@@ -252,33 +129,6 @@ static void vWriteNumber(LPCSTR lpsKey, int iValue)
 {
     iFormat(szNumber, sizeof(szNumber), "%d", iValue);
     vWriteText(lpsKey, szNumber);
-}
-
-/* The file's path as the texts show it. */
-static void vIniFileText(LPSTR lpsBuf, int nSize)
-{
-    iNarrow(lpwsIniFile(), lstrlenW(lpwsIniFile()), lpsBuf, nSize);
-}
-
-static void vReportNotRead(void)
-{
-    char szPath[2 * MAX_PATH], szReason[256], szText[2 * MAX_PATH + 300];
-    vIniFileText(szPath, sizeof(szPath));
-    int n = iSystemMessage(dwIniError, szReason, sizeof(szReason));
-    if (n > 0 && szReason[n - 1] == '.')
-        szReason[n - 1] = '\0';     /* the number follows in brackets */
-    iFormat(szText, sizeof(szText), "Settings not read from %s: %s (%d)", szPath, szReason, (int)dwIniError);
-    vWriteResults(szText, 1);
-}
-
-/* Logged as well as shown: the first probe's word replaces it in the
- * Results field at once, and the settings typed are lost at Exit. */
-static void vReportNotSaved(void)
-{
-    char szPath[2 * MAX_PATH], szText[2 * MAX_PATH + 40];
-    vIniFileText(szPath, sizeof(szPath));
-    iFormat(szText, sizeof(szText), "Settings not saved: %s could not be read", szPath);
-    vWriteResults(szText, 1);
 }
 
 /* ---- Reading ---- */
@@ -298,9 +148,9 @@ static void vReadSection(void)
 {
     /* A file that could not be read gives the defaults, all of them, even
      * should it become readable meanwhile: it is not written either. */
-    bSectionRead = bIniNotRead;
+    bSectionRead = bIniFileNotRead();
     szSection[0] = szSection[1] = '\0';
-    if (bIniNotRead || bIniUnicode)
+    if (bIniFileNotRead() || bIniFileUnicode())
         return;
     DWORD n = GetPrivateProfileSectionW(KX_WIDEN(SEC_DEFAULT, wszSectionName), wszSection,
                                         KX_SECTION_SIZE, lpwsIniFile());
@@ -373,10 +223,9 @@ static void vLimitFields(HWND hDlg)
 
 void vReadSettings(HWND hDlg)
 {
-    wszIniFile[0] = L'\0';         /* chosen anew for every opening */
-    lpwsIniFile();
-    if (bIniNotRead)
-        vReportNotRead();
+    vChooseIniFileAnew();
+    if (bIniFileNotRead())
+        vReportIniNotRead();
     vLimitFields(hDlg);
 
     vReadSection();
@@ -423,7 +272,8 @@ LPCSTR lpsTakeField(HWND hDlg, int idField)
 {
     for (int i = 0; i < KX_NSETTINGS; i++)
         if (aSettings[i].id == idField && bIsTextField(i)) {
-            vFieldText(hDlg, idField, aSettings[i].lpsBuf, aSettings[i].nSize);
+            aSettings[i].lpsBuf[0] = '\0';
+            GetDlgItemTextA(hDlg, idField, aSettings[i].lpsBuf, aSettings[i].nSize);
             return aSettings[i].lpsBuf;
         }
     return "";
@@ -482,8 +332,8 @@ void vSaveHostList(HWND hDlg)
 
 void vWriteSettings(HWND hDlg)
 {
-    if (bIniNotRead)
-        vReportNotSaved();
+    if (bIniFileNotRead())
+        vReportIniNotSaved();
     for (int i = 0; i < KX_NSETTINGS; i++) {
         int id = aSettings[i].id;
         LPCSTR lpsKey = aSettings[i].lpsKey;

@@ -4,8 +4,7 @@
 #define KALVEX_SETTINGS_H
 
 #include "../app/kalvex.h"
-
-#define KX_INIFILE "KALVEX.INI"
+#include "inifile.h"
 
 /* Defaults of a missing file.  The host is one of the listed servers. */
 #define KX_DEFAULT_HOST     "time.nist.gov"
@@ -24,9 +23,6 @@ extern char szAlarm[5], szGoMin[5], szStop[5], szHourly[6];
 #define KX_MAX_INTERVAL ((int)(0x7FFFFFFFUL / 1000))
 int iIntervalOf(LPCSTR lpsText);
 
-/* The settings file's path as handed to the profile calls. */
-LPCWSTR lpwsIniFile(void);
-
 void vReadSettings(HWND hDlg);
 void vWriteSettings(HWND hDlg);
 
@@ -35,8 +31,8 @@ void vWriteSettings(HWND hDlg);
 BOOL bHostListTakes(HWND hDlg, LPCSTR lpsName);
 void vSaveHostList(HWND hDlg);
 
-/* A text field's setting taken from the dialog into its own buffer, as
- * Start saves it; "" for a control that is no text setting. */
+/* A text field's text taken from the dialog into its setting's buffer, cut
+ * to the length that is saved; "" for a control that is no text setting. */
 LPCSTR lpsTakeField(HWND hDlg, int idField);
 
 /* Cuts each text field at its first control character, so that what runs
