@@ -1,6 +1,8 @@
-/* What every part of Kalvex32 shares: the platform headers, the two socket
- * notification messages, the globals that more than one file touches and
- * the program's icon.  Each is defined in the file named beside it. */
+/* What every part of Kalvex32 includes: the platform headers, the control
+ * IDs, the two socket notification messages, the name of the one-copy
+ * mutex, and the few globals that the output path and the probes share
+ * without the dialog procedure's header.  Each global is defined in the
+ * file named beside it. */
 #ifndef KALVEX_H
 #define KALVEX_H
 

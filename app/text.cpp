@@ -35,7 +35,8 @@ int iDecimal(const char *lps)
     bool bNegative = false;
     if (*lps == '+' || *lps == '-')
         bNegative = *lps++ == '-';
-    /* Counted as a negative number so that INT_MIN itself fits. */
+    /* Counted in a long long, which holds INT_MIN's magnitude; it stops
+     * growing once past that, so no run of digits can overflow it. */
     long long llValue = 0;
     while (bIsDigit(*lps)) {
         if (llValue > -(long long)INT_MIN)

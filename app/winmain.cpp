@@ -18,6 +18,8 @@ static HANDLE hRunning; /* WinMain's hold on the one-copy mutex, for the whole r
 #define KX_WAIT_FOR_FIRST_MS    5000
 #define KX_WAIT_STEP_MS         50
 
+/* Kept though no window uses it: the class under the program's own name,
+ * with its icon, that every release has registered. */
 static const char szClassName[] = "KalvexClass";
 
 /* The captions our dialog carries: the template's until the dialog has

@@ -15,7 +15,9 @@
 #define KX_TIMER_ID     1
 #define KX_TIMER_MS     1000
 /* How long the timer cycle lets a probe run before it gives up on it: far
- * longer than any answer takes, and half the shortest Interval. */
+ * longer than any answer takes.  The jitter can bring the next due step
+ * closer than this; a probe still under way then is left to finish, and
+ * that step sends none. */
 #define KX_PROBE_PATIENCE_MS 10000
 /* How long the network is given to come back after the system wakes. */
 #define KX_RESUME_GRACE_MS  10000

@@ -224,7 +224,9 @@ void UserClose(void)
     UserFlag = 0;
 }
 
-/* ---- The Internet checksum (RFC 1071); no service needs it yet ---- */
+/* ---- The Internet checksum (RFC 1071) ----
+ * Kept though no service calls it: it is part of the probes' interface,
+ * for an echo probe, and has its own fuzz test. */
 
 u_short checksum(const void *pPacket, int nBytes)
 {

@@ -143,6 +143,8 @@ void ApplyZoneText(LPCSTR lpsZone)
     char szZone[40];    /* the TimeZone field's 39 characters; longer texts are cut */
 
     lstrcpynA(szZone, lpsZone ? lpsZone : "", sizeof(szZone));
+    /* Kept though nothing here reads TZ: a C runtime time call in this
+     * process, or a program started from it, takes the zone typed here. */
     SetEnvironmentVariableA("TZ", szZone[0] ? szZone : NULL);
     if (!bReadZoneText(szZone))
         vZoneFromSystem();
