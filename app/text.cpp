@@ -2,6 +2,7 @@
 
 #include <limits.h>
 
+#include "format.h"
 #include "kalvex.h"
 
 bool bIsBlank(char c)
@@ -72,4 +73,13 @@ int iSystemMessage(unsigned long ulError, char *lpsOut, int cchOut)
         --cch;
     lpsOut[cch] = '\0';
     return (int)cch;
+}
+
+int iSystemReason(unsigned long ulError, char *lpsOut, int cchOut)
+{
+    char szWords[256];
+    int n = iSystemMessage(ulError, szWords, sizeof(szWords));
+    if (n > 0 && szWords[n - 1] == '.')
+        szWords[n - 1] = '\0';
+    return iFormat(lpsOut, cchOut, "%s (%d)", szWords, (int)ulError);
 }

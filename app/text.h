@@ -32,4 +32,8 @@ bool bSameTextNoCase(const char *lpsA, int cchA, const char *lpsB);
  * its messages carry; empty when it has none.  Returns the length. */
 int iSystemMessage(unsigned long ulError, char *lpsOut, int cchOut);
 
+/* "<the system's words> (<code>)", the words without their full stop, as
+ * a failure is reported after a colon.  Returns the length, or -1 when cut. */
+int iSystemReason(unsigned long ulError, char *lpsOut, int cchOut);
+
 #endif

@@ -22,7 +22,8 @@ static BOOL bIniNotRead;            /* it is there but could not be read: nothin
 static DWORD dwIniError;            /* and why not */
 
 /* How long a file held by another program is waited for, in short steps,
- * before the settings open with their defaults. */
+ * before the settings open with their defaults.  Only such a hold passes:
+ * any other error is reported at once, not after the wait. */
 #define KX_READ_TRIES    40
 #define KX_READ_PAUSE_MS 50
 
@@ -88,7 +89,8 @@ static void vCheckIniFile(void)
         DWORD dwErr = GetLastError();
         if (dwErr == ERROR_FILE_NOT_FOUND || dwErr == ERROR_PATH_NOT_FOUND)
             return;
-        if (iTry == KX_READ_TRIES) {
+        BOOL bHeld = dwErr == ERROR_SHARING_VIOLATION || dwErr == ERROR_LOCK_VIOLATION;
+        if (!bHeld || iTry == KX_READ_TRIES) {
             bIniNotRead = TRUE;
             dwIniError = dwErr;
             return;
@@ -143,30 +145,49 @@ LPCWSTR lpwsIniFile(void)
     return wszIniFile;
 }
 
-/* The file's path as the texts show it. */
-static void vIniFileText(LPSTR lpsBuf, int nSize)
+/* Appends the single-byte text to the wide one at iAt; returns the new length. */
+static int iAppendWidened(LPWSTR lpwsBuf, int cchBuf, int iAt, LPCSTR lps)
 {
-    iNarrow(lpwsIniFile(), lstrlenW(lpwsIniFile()), lpsBuf, nSize);
+    int n = MultiByteToWideChar(CP_ACP, 0, lps, -1, lpwsBuf + iAt, cchBuf - iAt);
+    if (n == 0) {
+        lpwsBuf[iAt] = L'\0';
+        return iAt;
+    }
+    return iAt + n - 1;
+}
+
+/* Shows and logs lpsBefore, the file's path, then lpsAfter.  Logged as well
+ * as shown: the first probe's word replaces it in the Results field at
+ * once.  The path keeps its real letters, whatever the code page. */
+static void vReportIniFile(LPCSTR lpsBefore, LPCSTR lpsAfter)
+{
+    WCHAR wszText[MAX_PATH + 400];
+    const int cch = (int)(sizeof(wszText) / sizeof(wszText[0]));
+    int n = iAppendWidened(wszText, cch, 0, lpsBefore);
+    lstrcpynW(wszText + n, lpwsIniFile(), MAX_PATH);
+    n += lstrlenW(wszText + n);
+    iAppendWidened(wszText, cch, n, lpsAfter);
+    vWriteResultsW(wszText, 1);
+}
+
+static void vReportIniError(LPCSTR lpsBefore, DWORD dwError)
+{
+    char szAfter[300] = ": ";
+    iSystemReason(dwError, szAfter + 2, sizeof(szAfter) - 2);
+    vReportIniFile(lpsBefore, szAfter);
 }
 
 void vReportIniNotRead(void)
 {
-    char szPath[2 * MAX_PATH], szReason[256], szText[2 * MAX_PATH + 300];
-    vIniFileText(szPath, sizeof(szPath));
-    int n = iSystemMessage(dwIniError, szReason, sizeof(szReason));
-    if (n > 0 && szReason[n - 1] == '.')
-        szReason[n - 1] = '\0';     /* the number follows in brackets */
-    iFormat(szText, sizeof(szText), "Settings not read from %s: %s (%d)", szPath, szReason, (int)dwIniError);
-    vWriteResults(szText, 1);
+    vReportIniError("Settings not read from ", dwIniError);
 }
 
-/* Logged as well as shown: the first probe's word replaces it in the
- * Results field at once, and the settings typed are lost at Exit. */
 void vReportIniNotSaved(void)
 {
-    char szPath[2 * MAX_PATH], szText[2 * MAX_PATH + 40];
-    vIniFileText(szPath, sizeof(szPath));
-    iFormat(szText, sizeof(szText), "Settings not saved: %s could not be read", szPath);
-    vWriteResults(szText, 1);
+    vReportIniFile("Settings not saved: ", " could not be read");
 }
 
+void vReportIniNotWritten(DWORD dwError)
+{
+    vReportIniError("Settings not saved to ", dwError);
+}

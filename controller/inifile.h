@@ -21,5 +21,7 @@ BOOL bIniFileUnicode(void);
  * not be read; "Settings not saved: ..." at each Start that leaves it alone. */
 void vReportIniNotRead(void);
 void vReportIniNotSaved(void);
+/* "Settings not saved to ...: <reason> (<code>)" for a write that failed. */
+void vReportIniNotWritten(DWORD dwError);
 
 #endif

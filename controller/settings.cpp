@@ -115,14 +115,30 @@ static int iProfileInt(LPCSTR lpsSection, LPCSTR lpsKey, int iDefault)
                                       KX_WIDEN(lpsKey, wszKeyName), iDefault, lpwsIniFile());
 }
 
+/* The first write of this save that failed, and why; nothing more is
+ * tried after it, so the file stays as it was rather than half saved. */
+static DWORD dwWriteError;
+
 /* Nothing goes into a file that could not be read: it would replace the
  * user's settings with the defaults shown. */
 static void vWriteText(LPCSTR lpsKey, LPCSTR lpsValue)
 {
-    if (bIniFileNotRead())
+    if (bIniFileNotRead() || dwWriteError)
         return;
-    WritePrivateProfileStringW(KX_WIDEN(SEC_DEFAULT, wszSectionName), KX_WIDEN(lpsKey, wszKeyName),
-                               KX_WIDEN(lpsValue, wszValue), lpwsIniFile());
+    if (!WritePrivateProfileStringW(KX_WIDEN(SEC_DEFAULT, wszSectionName), KX_WIDEN(lpsKey, wszKeyName),
+                                    KX_WIDEN(lpsValue, wszValue), lpwsIniFile())) {
+        dwWriteError = GetLastError();
+        if (!dwWriteError)
+            dwWriteError = ERROR_WRITE_FAULT;   /* failed all the same */
+    }
+}
+
+/* A save that failed is said once, and the next save tries again. */
+static void vEndSave(void)
+{
+    if (dwWriteError)
+        vReportIniNotWritten(dwWriteError);
+    dwWriteError = 0;
 }
 
 static void vWriteNumber(LPCSTR lpsKey, int iValue)
@@ -324,10 +340,16 @@ BOOL bHostListTakes(HWND hDlg, LPCSTR lpsName)
     return bAppendHostName(szHostList, sizeof(szHostList), &iLength, lpsName);
 }
 
-void vSaveHostList(HWND hDlg)
+static void vWriteHostList(HWND hDlg)
 {
     iJoinHostList(hDlg);
     vWriteText("HostList", szHostList);
+}
+
+void vSaveHostList(HWND hDlg)
+{
+    vWriteHostList(hDlg);
+    vEndSave();
 }
 
 void vWriteSettings(HWND hDlg)
@@ -355,7 +377,7 @@ void vWriteSettings(HWND hDlg)
             vWriteNumber(lpsKey, iStopVal);
             break;
         case KX_HOSTS:
-            vSaveHostList(hDlg);
+            vWriteHostList(hDlg);
             break;
         case KX_CHECK:
             *aSettings[i].pbFlag = IsDlgButtonChecked(hDlg, id) == BST_CHECKED;
@@ -372,4 +394,5 @@ void vWriteSettings(HWND hDlg)
         }
         }
     }
+    vEndSave();
 }

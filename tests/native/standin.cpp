@@ -442,6 +442,12 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR lpws, int cchWide, LPSTR lpsBuf, in
     return (int)n;
 }
 
+BOOL SetDlgItemTextW(HWND, int id, LPCWSTR lpws)
+{
+    fake::items[id] = Narrow(lpws);
+    return TRUE;
+}
+
 /* No variable is there for a wide name: the rules never need one. */
 DWORD GetEnvironmentVariableW(LPCWSTR, LPWSTR lpwsBuf, DWORD nSize)
 {

@@ -90,6 +90,10 @@ typedef uintptr_t DWORD_PTR_KX;
 #define ERROR_FILE_NOT_FOUND 2
 #define ERROR_PATH_NOT_FOUND 3
 #define ERROR_ACCESS_DENIED 5
+#define ERROR_WRITE_FAULT 29
+#define ERROR_SHARING_VIOLATION 32
+#define ERROR_LOCK_VIOLATION 33
+#define WC_NO_BEST_FIT_CHARS 0x400
 #define ERROR_ALREADY_EXISTS 183
 #define CP_ACP 0
 #define WC_NO_BEST_FIT_CHARS 0x400
@@ -158,6 +162,7 @@ typedef struct tagMSG {
 
 /* Window manager: the dialog's items are a table in the stand-in. */
 BOOL SetDlgItemTextA(HWND hDlg, int id, LPCSTR lps);
+BOOL SetDlgItemTextW(HWND hDlg, int id, LPCWSTR lpws);
 UINT GetDlgItemTextA(HWND hDlg, int id, LPSTR lps, int cch);
 LRESULT SendDlgItemMessageA(HWND hDlg, int id, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL CheckDlgButton(HWND hDlg, int id, UINT uCheck);
