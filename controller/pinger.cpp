@@ -33,16 +33,35 @@ static RECT aRt;            /* the dialog's rectangle while it is being centred 
 static HICON hIconBig;      /* the dialog's large icon: loaded when it opens, destroyed by Exit */
 static DWORD ulProbeStarted; /* the timer cycle's: tick count at which the busy probe started */
 static BOOL bStartStep;     /* set by Start, cleared by the timer step that follows it */
+/* The timer cycle's: steps of the first run, counted to 2; Stop ends the count. */
+static int iFirstRunSteps;
 
 
 /* ---- Small helpers ---- */
 
+/* Moves the focus to the control by the dialog manager's own message, which
+ * also keeps the default button right. */
+static void vFocusOn(HWND hDlg, int id)
+{
+    SendMessageA(hDlg, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(hDlg, id), TRUE);
+}
+
+/* A control disabled with the focus would leave the keyboard nowhere: the
+ * focus goes first to Stop, which now does the job. */
+static void vEnableItem(HWND hDlg, int id, BOOL bEnable)
+{
+    HWND hItem = GetDlgItem(hDlg, id);
+    if (!bEnable && GetFocus() == hItem)
+        vFocusOn(hDlg, IDC_STOP);
+    EnableWindow(hItem, bEnable);
+}
+
 /* Start locks the Start button and the service choice; Stop frees them. */
 static void vEnableWhileIdle(HWND hDlg, BOOL bEnable)
 {
-    EnableWindow(GetDlgItem(hDlg, IDC_START), bEnable);
+    vEnableItem(hDlg, IDC_START, bEnable);
     for (int i = 0; i < nServices; i++)
-        EnableWindow(GetDlgItem(hDlg, aServices[i].id), bEnable);
+        vEnableItem(hDlg, aServices[i].id, bEnable);
 }
 
 static void vCloseBusyServices(void)
@@ -78,7 +97,7 @@ static void vShowServiceFields(HWND hDlg, int id);
  * redo when it gives the checked radio the focus.  The template checks no
  * radio, so checking the one is enough; CheckRadioButton would visit every
  * control of the dialog to find the other two. */
-static void vPreselectService(HWND hDlg)
+static int idPreselectService(HWND hDlg)
 {
     int id = IDC_KALV;
     for (int i = 0; i < nServices; i++)
@@ -90,6 +109,7 @@ static void vPreselectService(HWND hDlg)
     PostMessageA(hDlg, WM_COMMAND, (WPARAM)id, 0);
     CheckDlgButton(hDlg, id, BST_CHECKED);
     vShowServiceFields(hDlg, id);
+    return id;
 }
 
 static void vInitDialog(HWND hDlg)
@@ -111,7 +131,9 @@ static void vInitDialog(HWND hDlg)
 
     vCentreDialog(hDlg);
     vReadSettings(hDlg);
-    vPreselectService(hDlg);
+    /* The dialog manager would put the focus on the first radio button,
+     * where one Space would change a saved service. */
+    vFocusOn(hDlg, idPreselectService(hDlg));
     if (bAutoStart)
         PostMessageA(hDlg, WM_COMMAND, IDC_START, 0);
 }
@@ -165,14 +187,28 @@ static void vShowServiceFields(HWND hDlg, int id)
         }
 }
 
+/* Without its timer a run would make one step and stop without a word. */
+static void vReportTimerFailed(void)
+{
+    char szReason[300];
+    iSystemReason(GetLastError(), szReason, sizeof(szReason));
+    iFormat(szResult, sizeof(szResult), "Couldn't start the timer: %s", szReason);
+    vWriteResults(szResult, 1);
+}
+
 static void vStart(HWND hDlg)
 {
+    UINT_PTR uTimer = SetTimer(hDlg, KX_TIMER_ID, KX_TIMER_MS, NULL);
+    if (!uTimer) {
+        vReportTimerFailed();
+        return;             /* the dialog stays idle */
+    }
+    iTimer = uTimer;
     vCutFieldsAtControls(hDlg);
     vMeterReset();
     vEnableWhileIdle(hDlg, FALSE);
 
     bStartStep = TRUE;
-    iTimer = SetTimer(hDlg, KX_TIMER_ID, KX_TIMER_MS, NULL);
     /* The first step runs as soon as this command is done, not a second later. */
     PostMessageA(hDlg, WM_TIMER, 0, 0);
 
@@ -189,7 +225,10 @@ static void vStop(HWND hDlg)
         pfnMessageBeep(0xFFFFFFFF);
     }
     vCloseBusyServices();
+    iFirstRunSteps = 2;
     vEnableWhileIdle(hDlg, TRUE);
+    if (GetFocus() == GetDlgItem(hDlg, IDC_STOP))
+        vFocusOn(hDlg, IDC_START);  /* Start now does the job */
     ShowWindow(hDlg, SW_RESTORE);
 }
 
@@ -280,10 +319,6 @@ static BOOL bIsHostGiven(LPCSTR lpsHost)
  * or none has been set yet. */
 static BOOL bProbeDue(void)
 {
-    /* The step one second after the very first one is always due: it makes
-     * the second probe of a fresh run. */
-    if (tickcounter == 1)
-        return TRUE;
     LONG lLeft = (LONG)(NextTickCount - CurrentTickCount);
     return lLeft <= 0 || (DWORD)lLeft > Inter;
 }
@@ -312,7 +347,12 @@ static void vTimerStep(HWND hDlg)
         bStartStep = FALSE;
         vAfterStart();
     }
-    if (!bProbeDue())
+    /* The step after the very first one is always due: it makes the second
+     * probe of a fresh run, however long that Start took to save. */
+    BOOL bSecondStep = iFirstRunSteps == 1;
+    if (iFirstRunSteps < 2)
+        ++iFirstRunSteps;
+    if (!bSecondStep && !bProbeDue())
         return;
     vScheduleNextProbe();
     /* The fields may have changed since Start; the services read them too. */
@@ -443,7 +483,7 @@ extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lP
     switch (msg) {
     case WM_INITDIALOG:
         vInitDialog(hDlg);
-        return TRUE;
+        return FALSE;       /* the focus is set */
     case WM_COMMAND:
         return OnCommand(hDlg, LOWORD(wParam));
     case WM_TIMER:
