@@ -90,13 +90,12 @@ static void vCentreDialog(HWND hDlg)
 
 static void vShowServiceFields(HWND hDlg, int id);
 
-/* The show-and-hide rule runs at once and again, through the posted
- * command, once the dialog is up.  The radio is not clicked: a click would
- * activate the dialog and move the focus before it is even shown, which
- * costs start-up time and changes nothing the dialog manager does not
- * redo when it gives the checked radio the focus.  The template checks no
- * radio, so checking the one is enough; CheckRadioButton would visit every
- * control of the dialog to find the other two. */
+/* Returns the radio checked.  The show-and-hide rule runs at once and
+ * again, through the posted command, once the dialog is up.  The radio is
+ * not clicked: a click would activate the dialog before it is even shown,
+ * which costs start-up time; the caller gives it the focus.  The template
+ * checks no radio, so checking the one is enough; CheckRadioButton would
+ * visit every control of the dialog to find the other two. */
 static int idPreselectService(HWND hDlg)
 {
     int id = IDC_KALV;
