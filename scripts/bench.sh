@@ -93,11 +93,8 @@ for ((i = 0; i < N; i++)); do
     done
 done
 
-"$KX_WINE" "$BIN/kxserve.exe" "$ADDR" -t 600 >"$RUN/kxserve.log" 2>&1 &
-server=$!
-trap 'kill $server 2>/dev/null || true; wait 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-for _ in $(seq 100); do grep -q '^kxserve:' "$RUN/kxserve.log" && break; sleep 0.2; done
-grep -q '^kxserve: Daytime' "$RUN/kxserve.log" || { cat "$RUN/kxserve.log" >&2; exit 1; }
+trap 'kill $KX_SERVE_PID 2>/dev/null || true; wait 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+kx_serve "$BIN" "$ADDR" "$RUN/kxserve.log" -t 600
 
 settings DayTime 20
 for p in "${!programs[@]}"; do

@@ -83,3 +83,20 @@ kx_prefix() {
     fi
     wineserver -p 60 </dev/null >/dev/null 2>&1 || true
 }
+
+# kx_serve BIN_DIR ADDR LOG [KXSERVE_ARGS...]: starts our own Daytime and
+# Time servers (BIN_DIR/kxserve.exe) on the loopback address ADDR in the
+# background, their output going to LOG, and waits (at most 20 s) until
+# they serve.  Sets KX_SERVE_PID to the background job's pid and returns 0;
+# if they did not start, prints LOG and returns 1.
+kx_serve() {
+    local bin=$1 addr=$2 log=$3
+    shift 3
+    "$KX_WINE" "$bin/kxserve.exe" "$addr" "$@" >"$log" 2>&1 &
+    KX_SERVE_PID=$!
+    for _ in $(seq 100); do grep -q '^kxserve:' "$log" && break; sleep 0.2; done
+    if ! grep -q '^kxserve: Daytime' "$log"; then
+        cat "$log" >&2
+        return 1
+    fi
+}

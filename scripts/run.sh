@@ -75,11 +75,10 @@ fi
 "$KX_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
 
 # The servers, for as long as the program runs (and never longer than an hour).
-"$KX_WINE" "$BIN/kxserve.exe" "$ADDR" -t 3600 >"$RUN/kxserve.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do grep -q '^kxserve:' "$RUN/kxserve.log" && break; sleep 0.2; done
-if ! grep -q '^kxserve: Daytime' "$RUN/kxserve.log"; then
-    cat "$RUN/kxserve.log" >&2
+serving=0
+kx_serve "$BIN" "$ADDR" "$RUN/kxserve.log" -t 3600 || serving=$?
+pids+=("$KX_SERVE_PID")
+if [ "$serving" != 0 ]; then
     echo "run: the local servers did not start on $ADDR" >&2
     exit 1
 fi
