@@ -52,7 +52,7 @@ TEST(Connect, DottedHostConnectsWithoutLookup)
     // The local address learnt from the connected socket names the caption.
     EXPECT_NE(INADDR_NONE, inet_addr(szMyIP));
     EXPECT_EQ(0, strncmp(szMyIP, "127.", 4)) << szMyIP;
-    EXPECT_EQ(std::string("Kalvex32 v2.5 online for 00:01:02; @IP ") + szMyIP, WindowCaption(w.hWnd));
+    EXPECT_EQ(std::string(KX_TITLE " online for 00:01:02; @IP ") + szMyIP, WindowCaption(w.hWnd));
     EXPECT_EQ(WindowCaption(w.hWnd), std::string(szCaption));
     EXPECT_FALSE(LogExists());
     CloseSocket(s);
@@ -149,7 +149,7 @@ TEST(Connect, UnknownLocalAddressStillLetsTheProbeGoOn)
     cli_sock = socket(AF_INET, SOCK_STREAM, 0);
     EXPECT_EQ(0, OnConnect(WSAMAKESELECTREPLY(FD_CONNECT, 0)));
     EXPECT_STREQ("Local IP Unknown", szMyIP);
-    EXPECT_EQ("Kalvex32 v2.5 online for 00:00:09; @IP Local IP Unknown", WindowCaption(w.hWnd));
+    EXPECT_EQ(KX_TITLE " online for 00:00:09; @IP Local IP Unknown", WindowCaption(w.hWnd));
     std::string shown = w.Results();
     EXPECT_EQ(0u, shown.find("Winsock error #")) << shown;
     EXPECT_NE(std::string::npos, shown.find(":\r\nCouldn't get local IP address...")) << shown;
@@ -174,7 +174,7 @@ TEST(Connect, LogKeepsTheCaptionOfTheLastConnection)
     s = socConnect(LoopAddr(9).c_str(), kPort);
     ASSERT_TRUE(PumpUntil([&] { return w.Results() == Refused(); }));
     EXPECT_EQ(Record(caption, Refused(), ip), LogText());
-    EXPECT_EQ("Kalvex32 v2.5 online for 00:00:05; @IP " + ip, caption);
+    EXPECT_EQ(KX_TITLE " online for 00:00:05; @IP " + ip, caption);
     CloseSocket(s);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "harness.h"
+#include "../controls/controls.h"
 
 // The build hands us its own paths; a Unix one is reached under Wine through
 // the drive that maps the root.
@@ -38,7 +39,7 @@ static BOOL CALLBACK CollectDialog(HWND hWnd, LPARAM lParam)
     DWORD pid = 0;
     GetWindowThreadProcessId(hWnd, &pid);
     // The main dialog is the gray dialog with the Results field.
-    if (lstrcmpA(cls, "BorDlg_Gray") == 0 && GetDlgItem(hWnd, IDC_RESULTS) &&
+    if (lstrcmpA(cls, KX_CLASS_DIALOG) == 0 && GetDlgItem(hWnd, IDC_RESULTS) &&
         (search->pid == 0 || search->pid == pid))
         search->found.push_back(hWnd);
     return TRUE;

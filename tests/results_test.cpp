@@ -46,11 +46,11 @@ TEST(Results, RecordCarriesCaptionAndAddressOfTheMoment)
 {
     TestWindow w;
     vWriteResults("before any connection", 1);
-    SetWindowTextA(w.hWnd, "Kalvex32 v2.5 online for 00:00:07; @IP 127.0.0.1");
+    SetWindowTextA(w.hWnd, KX_TITLE " online for 00:00:07; @IP 127.0.0.1");
     lstrcpynA(szMyIP, "127.0.0.1", sizeof(szMyIP));
     vWriteResults("after one", 1);
     EXPECT_EQ(Record(KX_TITLE, "before any connection") +
-                  Record("Kalvex32 v2.5 online for 00:00:07; @IP 127.0.0.1", "after one", "127.0.0.1"),
+                  Record(KX_TITLE " online for 00:00:07; @IP 127.0.0.1", "after one", "127.0.0.1"),
               LogText());
 }
 

@@ -137,7 +137,7 @@ TEST(DayTime, FailingReceiveIsLogged)
 
     const std::string text = "Recv Winsock error #10038 DESCRIPTOR NOT A SOCKET; service probably not running";
     EXPECT_EQ(text, p.w.Results());
-    EXPECT_EQ(Record(std::string("Kalvex32 v2.5 online for ") + szTime + "; @IP " + szMyIP, text, szMyIP),
+    EXPECT_EQ(Record(std::string(KX_TITLE " online for ") + szTime + "; @IP " + szMyIP, text, szMyIP),
               LogText());
     EXPECT_EQ(0, RecvCount);
     EXPECT_EQ(0, DayTimeFlag);

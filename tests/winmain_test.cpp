@@ -8,6 +8,7 @@
 
 #include "../app/seams.h"
 #include "harness.h"
+#include "../controls/controls.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
 
@@ -40,7 +41,7 @@ LRESULT CALLBACK RecordWindows(int code, WPARAM wParam, LPARAM lParam)
     if ((code == HCBT_CREATEWND || code == HCBT_DESTROYWND) &&
         !(GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD)) {
         std::string cls = ClassOf(hWnd);
-        if (cls == "#32770" || cls == "BorDlg_Gray")
+        if (cls == "#32770" || cls == KX_CLASS_DIALOG)
             events.push_back((code == HCBT_CREATEWND ? "open " : "close ") + cls);
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
@@ -94,7 +95,7 @@ struct Watcher {
             self->boxText = ItemText(hWnd, 0xFFFF);
             self->boxOwned = GetWindow(hWnd, GW_OWNER) != NULL;
             PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
-        } else if (cls == "BorDlg_Gray" && GetDlgItem(hWnd, IDC_RESULTS) && !self->dialogSeen) {
+        } else if (cls == KX_CLASS_DIALOG && GetDlgItem(hWnd, IDC_RESULTS) && !self->dialogSeen) {
             self->dialogSeen = true;
             self->versionField = ItemText(hWnd, IDC_WSVERSION);
             self->exitPosted = GetTickCount();
@@ -164,8 +165,8 @@ TEST(WinMain, FailedSocketsStartShowsItsBoxBeforeTheDialogAndCleansUpOnce)
     EXPECT_EQ("WSAStartup Error = 10092", watcher.boxText);
     EXPECT_EQ("Error", watcher.boxCaption);
     EXPECT_FALSE(watcher.boxOwned);
-    std::vector<std::string> expected = {"open #32770", "close #32770", "open BorDlg_Gray",
-                                         "close BorDlg_Gray"};
+    std::vector<std::string> expected = {"open #32770", "close #32770", "open " KX_CLASS_DIALOG,
+                                         "close " KX_CLASS_DIALOG};
     EXPECT_EQ(expected, events);
     // The failed start-up filled in nothing, so the dialog shows nothing.
     EXPECT_TRUE(watcher.dialogSeen);
@@ -193,7 +194,7 @@ TEST(WinMain, StartsSocketsOpensTheDialogAndIgnoresItsArguments)
     EXPECT_EQ(1, iStartups);
     EXPECT_TRUE(watcher.boxText.empty());
     EXPECT_TRUE(watcher.dialogSeen);        // shown although asked to hide
-    std::vector<std::string> expected = {"open BorDlg_Gray", "close BorDlg_Gray"};
+    std::vector<std::string> expected = {"open " KX_CLASS_DIALOG, "close " KX_CLASS_DIALOG};
     EXPECT_EQ(expected, events);
     EXPECT_FALSE(watcher.versionField.empty());     // the layer's own description
     EXPECT_FALSE(FileExists(IniPath()));    // no automatic start, so nothing saved
@@ -208,7 +209,7 @@ TEST(WinMain, RunningInstanceComesToTheFrontAndNothingElseStarts)
     // The captions the dialog has while it is being set up, before its
     // first connection, and after one.
     for (const char *caption : {"Kalvex", KX_TITLE, KX_TITLE " online for 00:01:02; @IP 127.0.0.1"}) {
-        Lookalike running("BorDlg_Gray", caption, true);
+        Lookalike running(KX_CLASS_DIALOG, caption, true);
         ASSERT_TRUE(IsIconic(running.hWnd));
         EXPECT_EQ(0, RunWinMain());
         EXPECT_FALSE(IsIconic(running.hWnd)) << caption;
@@ -217,7 +218,7 @@ TEST(WinMain, RunningInstanceComesToTheFrontAndNothingElseStarts)
     EXPECT_EQ(0, iStartups);
 
     // Found under another window: brought to the front where it is.
-    Lookalike running("BorDlg_Gray", KX_TITLE, false);
+    Lookalike running(KX_CLASS_DIALOG, KX_TITLE, false);
     Lookalike cover("STATIC", "cover", false);
     SetForegroundWindow(cover.hWnd);
     ASSERT_EQ(cover.hWnd, GetForegroundWindow());
@@ -231,7 +232,7 @@ TEST(WinMain, RunningInstanceComesToTheFrontAndNothingElseStarts)
 
     // No start opened a window: all there was were the look-alikes.
     for (const std::string &e : events)
-        EXPECT_TRUE(e == "open BorDlg_Gray" || e == "close BorDlg_Gray") << e;
+        EXPECT_TRUE(e == "open " KX_CLASS_DIALOG || e == "close " KX_CLASS_DIALOG) << e;
     EXPECT_EQ(7u, events.size());      // four opened, three closed so far
     CloseHandle(hRunning);
 }
@@ -243,10 +244,10 @@ TEST(WinMain, OnlyTheProgramsOwnDialogCountsAsRunning)
     pfnWSAStartup = FakeStartup;
     // Gray dialogs of other titles, our title on another class, and a
     // dialog like ours of no running copy.
-    Lookalike help("BorDlg_Gray", KX_TITLE " Help", true);
-    Lookalike other("BorDlg_Gray", KX_TITLE "0", true);
+    Lookalike help(KX_CLASS_DIALOG, KX_TITLE " Help", true);
+    Lookalike other(KX_CLASS_DIALOG, KX_TITLE "0", true);
     Lookalike plain("STATIC", KX_TITLE, true);
-    Lookalike orphan("BorDlg_Gray", KX_TITLE, true);
+    Lookalike orphan(KX_CLASS_DIALOG, KX_TITLE, true);
 
     Watcher watcher;
     EXPECT_EQ(0, RunWinMain());
