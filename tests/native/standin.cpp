@@ -456,23 +456,13 @@ DWORD GetEnvironmentVariableW(LPCWSTR, LPWSTR lpwsBuf, DWORD nSize)
     return 0;
 }
 
-/* A value as the profile calls hand out one key: without the blanks round
- * it, and without one pair of like quotes round what is left. */
-static std::string ProfileAnswer(std::string s)
-{
-    auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (!s.empty() && blank(s.back()))
-        s.pop_back();
-    s.erase(0, std::find_if(s.begin(), s.end(), [&](char c) { return !blank(c); }) - s.begin());
-    if (s.size() >= 2 && (s[0] == '"' || s[0] == '\'') && s.back() == s[0])
-        s = s.substr(1, s.size() - 2);
-    return s;
-}
-
+/* A value as it was written: the harnesses check what holds whatever the
+ * real calls make of blanks and quotes, and those rules are checked against
+ * the real calls under Wine. */
 static std::string ProfileString(const std::string &section, const std::string &key, const char *lpsDefault)
 {
     auto it = fake::profile.find(fake::ProfileKey(section.c_str(), key.c_str()));
-    return it != fake::profile.end() ? ProfileAnswer(it->second) : (lpsDefault ? lpsDefault : "");
+    return it != fake::profile.end() ? it->second : (lpsDefault ? lpsDefault : "");
 }
 
 /* A value cut to the buffer gives nSize - 1, as the profile calls do. */
@@ -513,7 +503,7 @@ DWORD GetPrivateProfileSectionW(LPCWSTR lpwsSection, LPWSTR lpwsBuf, DWORD nSize
 UINT GetPrivateProfileIntW(LPCWSTR lpwsSection, LPCWSTR lpwsKey, int iDefault, LPCWSTR)
 {
     auto it = fake::profile.find(fake::ProfileKey(Narrow(lpwsSection).c_str(), Narrow(lpwsKey).c_str()));
-    return it == fake::profile.end() ? (UINT)iDefault : (UINT)strtol(ProfileAnswer(it->second).c_str(), NULL, 10);
+    return it == fake::profile.end() ? (UINT)iDefault : (UINT)strtol(it->second.c_str(), NULL, 10);
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsValue, LPCSTR)
