@@ -308,6 +308,7 @@ void LoopServer::Run()
             linger l = {1, 0};
             setsockopt(c, SOL_SOCKET, SO_LINGER, (const char *)&l, sizeof(l));
             closesocket(c);
+            InterlockedIncrement(&served);
             continue;
         }
         DWORD start = GetTickCount();
@@ -327,6 +328,7 @@ void LoopServer::Run()
             received.append(buf, n);
         }
         closesocket(c);
+        InterlockedIncrement(&served);
     }
 }
 

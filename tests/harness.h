@@ -75,6 +75,7 @@ public:
     bool Listening() const { return listener != INVALID_SOCKET; }
     bool WaitDone(DWORD ms = 5000);         // all connections served
     int Accepted() const { return accepted; }
+    int Served() const { return served; }                // connections ended by the server
     std::string Received() const { return received; }   // after WaitDone
     bool PeerReset() const { return peerReset; }         // client closed with RST
     bool PeerClosed() const { return peerClosed; }       // client closed with FIN
@@ -85,7 +86,7 @@ private:
     HANDLE hThread = NULL;
     ServerScript script;
     int maxConns;
-    volatile LONG accepted = 0;
+    volatile LONG accepted = 0, served = 0;
     volatile LONG stop = 0;
     std::string received;
     bool peerReset = false, peerClosed = false;

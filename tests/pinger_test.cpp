@@ -145,7 +145,7 @@ TEST(PingerOpen, AutoStartProbesAtOnce)
     ASSERT_TRUE(srv.Listening());
     WritePrivateProfileStringA("Default", "AutoStart", "1", "KALVEX.INI");
     Dialog d(LoopAddr(1));
-    EXPECT_TRUE(PumpUntil([&] { return srv.Accepted() == 1; }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return srv.Accepted() == 1; }, 20000));
     EXPECT_FALSE(d.Enabled(IDC_START));
     EXPECT_EQ(1, SentCount);
 }
@@ -465,15 +465,13 @@ TEST(PingerRun, TimerRunsOnItsOwnUntilStop)
     Dialog d(LoopAddr(1));      // nothing listens: each probe is refused
     fake::tick = kT0;
     d.Command(IDC_START);
-    EXPECT_TRUE(PumpUntil([] { return SentCount == 1; }, 500));   // the posted step
+    EXPECT_TRUE(PumpUntil([] { return SentCount == 1; }));        // the posted step
     PumpUntil([] { return !PingFlag; });
     fake::tick = kT0 + 1000;
-    EXPECT_TRUE(PumpUntil([] { return SentCount == 2; }, 3000));  // a real timer step
+    EXPECT_TRUE(PumpUntil([] { return SentCount == 2; }, 20000)); // a real timer step
     PumpUntil([] { return !PingFlag; });
     d.Command(IDC_STOP);
-    fake::tick = kT0 + 200000;
-    PumpFor(1500);
-    EXPECT_EQ(2, SentCount);
+    EXPECT_FALSE(KillTimer(d.hDlg, iTimer));                        // none left to run
 }
 
 // The next probe is measured from the step that made the last one: the

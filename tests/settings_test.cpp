@@ -358,42 +358,41 @@ TEST(Settings, PerUserFileOnceMadeIsTheSettingsFile)
 }
 
 // The second process of the lock tests.  This test program, started with
-// "--hold-settings <share> <ms> <event>", opens the settings file with that
-// sharing, signals the event, holds the file that long and ends, all before
-// its main would run (and remove the file).
+// "--hold-settings <share> <event>", opens the settings file with that
+// sharing, signals the event and holds the file until it is ended, all
+// before its main would run (and remove the file).
 [[maybe_unused]] static const bool bHolder = [] {
     const char *lps = strstr(GetCommandLineA(), "--hold-settings ");
     if (!lps)
         return false;
-    unsigned long ulShare = 0, ulMs = 0;
+    unsigned long ulShare = 0;
     char szEvent[64] = "";
-    if (sscanf(lps + 16, "%lu %lu %63s", &ulShare, &ulMs, szEvent) != 3)
+    if (sscanf(lps + 16, "%lu %63s", &ulShare, szEvent) != 2)
         ExitProcess(2);
     HANDLE h = CreateFileA(IniPath().c_str(), GENERIC_READ | GENERIC_WRITE, ulShare, NULL, OPEN_EXISTING, 0, NULL);
     HANDLE hEvent = OpenEventA(EVENT_MODIFY_STATE, FALSE, szEvent);
     if (h == INVALID_HANDLE_VALUE || !hEvent)
         ExitProcess(3);
     SetEvent(hEvent);
-    Sleep(ulMs);
+    Sleep(120000);      // no longer than a test may run, should this one be lost
     ExitProcess(0);
 }();
 
-// Another process that holds the settings file until its time is up or
-// the holder is ended.
+// Another process that holds the settings file until the holder is ended.
 struct Holder {
     HANDLE hEvent;
     std::unique_ptr<Child> child;
-    Holder(DWORD dwShare, DWORD dwMs)
+    explicit Holder(DWORD dwShare)
     {
         std::string event = "kxhold-" + std::to_string(GetCurrentProcessId());
         hEvent = CreateEventA(NULL, TRUE, FALSE, event.c_str());
         char szExe[MAX_PATH];
         GetModuleFileNameA(NULL, szExe, sizeof(szExe));
-        child.reset(new Child(szExe, "--hold-settings " + std::to_string(dwShare) + " " +
-                                         std::to_string(dwMs) + " " + event));
+        child.reset(new Child(szExe, "--hold-settings " + std::to_string(dwShare) + " " + event));
     }
     bool Holding() const { return WaitForSingleObject(hEvent, 15000) == WAIT_OBJECT_0; }
     void End() { child.reset(); }
+    static DWORD WINAPI EndOn(LPVOID self) { static_cast<Holder *>(self)->End(); return 0; }
     ~Holder() { End(); CloseHandle(hEvent); }
 };
 
@@ -407,16 +406,22 @@ TEST(Settings, FileHeldByAnotherProgramIsWaitedForAndNeverOverwritten)
         "Interval=45\r\n";
     WriteIni(file);
     for (DWORD dwShare : {0, FILE_SHARE_READ}) {
-        Holder holder(dwShare, dwShare ? 5000 : 500);
+        Holder holder(dwShare);
         ASSERT_TRUE(holder.Holding());
         KalvexDialog d;
+        // The one that locks others out lets go as the read begins.
+        HANDLE hRelease = dwShare ? NULL : CreateThread(NULL, 0, Holder::EndOn, &holder, 0, NULL);
         vReadSettings(d.hDlg);
+        if (hRelease) {
+            WaitForSingleObject(hRelease, INFINITE);
+            CloseHandle(hRelease);
+        }
         EXPECT_EQ("45", d.Text(IDC_INTERVAL)) << dwShare;
         EXPECT_EQ("", d.Text(IDC_RESULTS)) << dwShare;
         EXPECT_EQ(IniPath(), IniFileInUse()) << dwShare;
     }
 
-    Holder holder(0, 5000);
+    Holder holder(0);
     ASSERT_TRUE(holder.Holding());
     HWND h = CreateDialogParamA(GetModuleHandleA(NULL), KX_DIALOG, NULL, Pinger, 0);
     EXPECT_EQ("60", ItemText(h, IDC_INTERVAL));
