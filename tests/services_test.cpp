@@ -208,34 +208,33 @@ TEST(QuoteAndUsers, RepliesAreShownAndCountedButNeverLogged)
 
 TEST(QuoteAndUsers, FailuresAreShownButNeverLogged)
 {
-    {
-        Probe p(8, QUOTE_PORT);
-        ASSERT_TRUE(Launch(QuoteStart, QuoteFlag, p.host));
+    const struct {
+        int n;
+        u_short port;
+        BOOL (*start)(LPCSTR);
+        int *flag;
+        SOCKET *sock;
+        void (*read)(void);
+        const char *prefix;
+    } cases[] = {
+        {8, QUOTE_PORT, QuoteStart, &QuoteFlag, &qs, QuoteRead, ""},
+        {2, USERS_PORT, UserStart, &UserFlag, &us, UserRead, "User "},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.port);
+        Probe p(c.n, c.port);
+        ASSERT_TRUE(Launch(c.start, *c.flag, p.host));
         ASSERT_TRUE(WaitForResults(p.w, "Socket Connected.."));
         // Nothing there yet: the previous result comes back.
-        lstrcpynA(szResult, "an earlier quote", sizeof(szResult));
-        QuoteRead();
-        EXPECT_EQ("an earlier quote", p.w.Results());
+        lstrcpynA(szResult, "an earlier answer", sizeof(szResult));
+        c.read();
+        EXPECT_EQ("an earlier answer", p.w.Results());
 
-        closesocket(qs);
-        PostSocketEvent(p.w, qs, FD_READ);
-        EXPECT_EQ("Recv Winsock error #10038 DESCRIPTOR NOT A SOCKET; service probably not running",
+        closesocket(*c.sock);
+        PostSocketEvent(p.w, *c.sock, FD_READ);
+        EXPECT_EQ(std::string(c.prefix) + "Recv Winsock error #10038 DESCRIPTOR NOT A SOCKET; service probably not running",
                   p.w.Results());
-        EXPECT_EQ(0, QuoteFlag);
-    }
-    {
-        Probe p(2, USERS_PORT);
-        ASSERT_TRUE(Launch(UserStart, UserFlag, p.host));
-        ASSERT_TRUE(WaitForResults(p.w, "Socket Connected.."));
-        lstrcpynA(szResult, "Users from earlier", sizeof(szResult));
-        UserRead();
-        EXPECT_EQ("Users from earlier", p.w.Results());
-
-        closesocket(us);
-        PostSocketEvent(p.w, us, FD_READ);
-        EXPECT_EQ("User Recv Winsock error #10038 DESCRIPTOR NOT A SOCKET; service probably not running",
-                  p.w.Results());
-        EXPECT_EQ(0, UserFlag);
+        EXPECT_EQ(0, *c.flag);
     }
     EXPECT_EQ(0, RecvCount);
     EXPECT_FALSE(LogExists());
