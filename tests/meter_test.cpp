@@ -4,6 +4,7 @@
 
 #include "kalvex_dialog.h"
 #include "../controller/meter.h"
+#include "../controller/pinger.h"
 #include "../probe/services.h"
 
 // One timer step at ms milliseconds after base, as the 32-bit tick count reads.
@@ -13,7 +14,8 @@ static void StepAt(const KalvexDialog &d, DWORD base, unsigned long long ms)
     vMeterTick(d.hDlg);
 }
 
-// Start with these limit fields: Minimize, Alarm, Stop, Rate.
+// The dialog's own Start with these limit fields: Minimize, Alarm, Stop,
+// Rate.  Under the recording procedure its timer never runs.
 static void StartWith(const KalvexDialog &d, const char *goMin, const char *alarm,
                       const char *stop, const char *rate = "0")
 {
@@ -21,8 +23,7 @@ static void StartWith(const KalvexDialog &d, const char *goMin, const char *alar
     d.Set(IDC_ALARM, alarm);
     d.Set(IDC_STOPVAL, stop);
     d.Set(IDC_RATE, rate);
-    vMeterReset();
-    vMeterReadLimits(d.hDlg);
+    Pinger(d.hDlg, WM_COMMAND, IDC_START, 0);
 }
 
 static void DueStep(const KalvexDialog &d, bool launched)
@@ -152,7 +153,6 @@ TEST(Meter, StopValueStopsOnlyWithAutostop)
 {
     KalvexDialog d;
     d.Set(IDC_RESULTS, "earlier");
-    bAutoStop = 0;
     StartWith(d, "1", "0", "5");
     for (int i = 0; i < 6; ++i)
         DueStep(d, true);
@@ -160,7 +160,7 @@ TEST(Meter, StopValueStopsOnlyWithAutostop)
     EXPECT_EQ(0, d.StopsPosted());
     EXPECT_EQ("earlier", d.Text(IDC_RESULTS));
 
-    bAutoStop = 1;
+    CheckDlgButton(d.hDlg, IDC_AUTOSTOP, BST_CHECKED);
     StartWith(d, "1", "0", "5");
     for (int i = 0; i < 4; ++i)
         DueStep(d, true);
