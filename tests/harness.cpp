@@ -168,13 +168,16 @@ TestWindow::TestWindow()
     }
     hWnd = CreateWindowA("KxTestWindow", KX_TITLE, WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
                          NULL, NULL, hInst, NULL);
-    struct { int id; const char *cls; } kids[] = {
-        {IDC_RESULTS, "STATIC"}, {IDC_SENT, "STATIC"}, {IDC_RECV, "STATIC"},
-        {IDC_USER, "EDIT"}, {IDC_TIMEZONE, "EDIT"}, {IDC_HOST, "EDIT"},
+    struct { int id; const char *cls; DWORD style; } kids[] = {
+        {IDC_RESULTS, "STATIC", 0}, {IDC_SENT, "STATIC", 0}, {IDC_RECV, "STATIC", 0},
+        {IDC_USER, "EDIT", 0}, {IDC_TIMEZONE, "EDIT", 0}, {IDC_HOST, "EDIT", 0},
+        {IDC_KALV, "BUTTON", BS_AUTORADIOBUTTON}, {IDC_DAYTIME, "BUTTON", BS_AUTORADIOBUTTON},
+        {IDC_TIME, "BUTTON", BS_AUTORADIOBUTTON}, {IDC_QUOTE, "BUTTON", BS_AUTORADIOBUTTON},
+        {IDC_FINGER, "BUTTON", BS_AUTORADIOBUTTON}, {IDC_USERS, "BUTTON", BS_AUTORADIOBUTTON},
     };
     int y = 0;
     for (auto &k : kids) {
-        CreateWindowA(k.cls, "", WS_CHILD | WS_VISIBLE, 0, y, 300, 20, hWnd,
+        CreateWindowA(k.cls, "", WS_CHILD | WS_VISIBLE | k.style, 0, y, 300, 20, hWnd,
                       (HMENU)(INT_PTR)k.id, hInst, NULL);
         y += 22;
     }

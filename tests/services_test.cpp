@@ -1,12 +1,14 @@
 // The text services run end to end against small servers on loopback
-// addresses, with the notifications routed as the dialog routes them.  The
-// busy flag is set by the test where the timer cycle would set it.
+// addresses, started by the dialog's own due step, with the notifications
+// routed as the dialog routes them.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "probe_support.h"
+#include "../app/seams.h"
+#include "../controller/pinger.h"
 
 namespace {
 
@@ -35,14 +37,16 @@ struct Probe {
         : srv(LoopAddr(n), port, script), host(LoopAddr(n)) {}
 };
 
-// Starts a service as the timer cycle would: the start, then the flag.
-template <typename Start>
-bool Launch(Start start, int &flag, const std::string &host)
+// Starts the chosen service on host through the dialog's own due step;
+// whether it started.
+bool Launch(const TestWindow &w, int id, const std::string &host)
 {
-    if (!start(host.c_str()))
-        return false;
-    flag = 1;
-    return true;
+    CheckRadioButton(w.hWnd, IDC_KALV, IDC_USERS, id);
+    SetDlgItemTextA(w.hWnd, IDC_HOST, host.c_str());
+    const int before = SentCount;
+    fake::tick = NextTickCount;
+    Pinger(w.hWnd, WM_TIMER, 0, 0);
+    return SentCount != before;
 }
 
 bool WaitFree(const int &flag, DWORD ms = 5000)
@@ -57,7 +61,7 @@ bool WaitFree(const int &flag, DWORD ms = 5000)
 TEST(Kalv, ConnectsAndClosesRightAfterTheConnection)
 {
     Probe p(1, KALV_PORT);
-    ASSERT_TRUE(Launch(PingStart, PingFlag, p.host));
+    ASSERT_TRUE(Launch(p.w, IDC_KALV, p.host));
     EXPECT_EQ(cli_sock, ps);
     ASSERT_TRUE(WaitFree(PingFlag));
 
@@ -67,7 +71,6 @@ TEST(Kalv, ConnectsAndClosesRightAfterTheConnection)
     EXPECT_TRUE(p.srv.PeerClosed());
     EXPECT_EQ("", p.srv.Received());        // nothing sent
     EXPECT_EQ(0, RecvCount);
-    EXPECT_EQ("", ItemText(p.w.hWnd, IDC_RECV));
     EXPECT_FALSE(LogExists());
 }
 
@@ -76,7 +79,7 @@ TEST(Kalv, FailedProbesLeaveTheServiceFree)
     TestWindow w;
     // Refused twice: free again each time for the next interval.
     for (int i = 1; i <= 2; ++i) {
-        ASSERT_TRUE(Launch(PingStart, PingFlag, LoopAddr(9)));   // nothing listens
+        ASSERT_TRUE(Launch(w, IDC_KALV, LoopAddr(9)));   // nothing listens
         ASSERT_TRUE(WaitFree(PingFlag));
         EXPECT_EQ(Refused(), w.Results());
     }
@@ -97,7 +100,7 @@ TEST(Kalv, FailedProbesLeaveTheServiceFree)
 TEST(DayTime, ShowsTheDateLineWithItsLineEnd)
 {
     Probe p(2, DAYTIME_PORT, Says("Mon Mar  4 12:34:56 2024\r\n"));
-    ASSERT_TRUE(Launch(DayTimeStart, DayTimeFlag, p.host));
+    ASSERT_TRUE(Launch(p.w, IDC_DAYTIME, p.host));
     EXPECT_EQ(cli_sock, ts);
     ASSERT_TRUE(WaitFree(DayTimeFlag));
 
@@ -115,7 +118,7 @@ TEST(DayTime, EmptyReplyIsASuccessWithEmptyText)
     ServerScript closesAtOnce;
     closesAtOnce.holdMs = 0;
     Probe p(3, DAYTIME_PORT, closesAtOnce);
-    ASSERT_TRUE(Launch(DayTimeStart, DayTimeFlag, p.host));
+    ASSERT_TRUE(Launch(p.w, IDC_DAYTIME, p.host));
     ASSERT_TRUE(WaitForResults(p.w, "Socket Connected.."));
     ASSERT_TRUE(p.srv.WaitDone());
     // The bare close arrives as FD_CLOSE, which reads as FD_READ does.
@@ -130,7 +133,7 @@ TEST(DayTime, EmptyReplyIsASuccessWithEmptyText)
 TEST(DayTime, FailingReceiveIsLogged)
 {
     Probe p(4, DAYTIME_PORT);
-    ASSERT_TRUE(Launch(DayTimeStart, DayTimeFlag, p.host));
+    ASSERT_TRUE(Launch(p.w, IDC_DAYTIME, p.host));
     ASSERT_TRUE(WaitForResults(p.w, "Socket Connected.."));
     closesocket(ts);                        // the receive then fails for certain
     PostSocketEvent(p.w, ts, FD_READ);
@@ -146,7 +149,7 @@ TEST(DayTime, FailingReceiveIsLogged)
 TEST(DayTime, WouldBlockLeavesReadingAndStillCloses)
 {
     Probe p(5, DAYTIME_PORT);               // accepts and says nothing
-    ASSERT_TRUE(Launch(DayTimeStart, DayTimeFlag, p.host));
+    ASSERT_TRUE(Launch(p.w, IDC_DAYTIME, p.host));
     ASSERT_TRUE(WaitForResults(p.w, "Socket Connected.."));
     PostSocketEvent(p.w, ts, FD_READ);
 
@@ -190,13 +193,13 @@ TEST(QuoteAndUsers, RepliesAreShownAndCountedButNeverLogged)
 {
     {
         Probe p(7, QUOTE_PORT, Says("Carpe diem.\r\n"));
-        ASSERT_TRUE(Launch(QuoteStart, QuoteFlag, p.host));
+        ASSERT_TRUE(Launch(p.w, IDC_QUOTE, p.host));
         ASSERT_TRUE(WaitFree(QuoteFlag));
         EXPECT_EQ("Quote from " + p.host + ": Carpe diem.\r\n", p.w.Results());
     }
     {
         Probe p(1, USERS_PORT, Says("root     tty1\r\n"));
-        ASSERT_TRUE(Launch(UserStart, UserFlag, p.host));
+        ASSERT_TRUE(Launch(p.w, IDC_USERS, p.host));
         EXPECT_EQ(cli_sock, us);
         ASSERT_TRUE(WaitFree(UserFlag));
         EXPECT_EQ("Users from " + p.host + ": root     tty1\r\n", p.w.Results());
@@ -211,19 +214,19 @@ TEST(QuoteAndUsers, FailuresAreShownButNeverLogged)
     const struct {
         int n;
         u_short port;
-        BOOL (*start)(LPCSTR);
+        int radio;
         int *flag;
         SOCKET *sock;
         void (*read)(void);
         const char *prefix;
     } cases[] = {
-        {8, QUOTE_PORT, QuoteStart, &QuoteFlag, &qs, QuoteRead, ""},
-        {2, USERS_PORT, UserStart, &UserFlag, &us, UserRead, "User "},
+        {8, QUOTE_PORT, IDC_QUOTE, &QuoteFlag, &qs, QuoteRead, ""},
+        {2, USERS_PORT, IDC_USERS, &UserFlag, &us, UserRead, "User "},
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.port);
         Probe p(c.n, c.port);
-        ASSERT_TRUE(Launch(c.start, *c.flag, p.host));
+        ASSERT_TRUE(Launch(p.w, c.radio, p.host));
         ASSERT_TRUE(WaitForResults(p.w, "Socket Connected.."));
         // Nothing there yet: the previous result comes back.
         lstrcpynA(szResult, "an earlier answer", sizeof(szResult));
@@ -245,14 +248,13 @@ TEST(QuoteAndUsers, FailuresAreShownButNeverLogged)
 TEST(Finger, EmptyUserSendsCrLfAloneAndShowsTheReply)
 {
     Probe p(3, FINGER_PORT, Says("Login: alice\r\n", true));
-    ASSERT_TRUE(Launch(FingerStart, FingerFlag, p.host));
+    ASSERT_TRUE(Launch(p.w, IDC_FINGER, p.host));
     EXPECT_EQ(cli_sock, fs);
 
     // The request goes out as soon as the connection stands.
     ASSERT_TRUE(WaitForResults(p.w, "Sent 2 bytes to " + p.host));
-    EXPECT_EQ(1, SentCount);
-    EXPECT_STREQ("1", szSent);
-    EXPECT_EQ("1", ItemText(p.w.hWnd, IDC_SENT));
+    EXPECT_EQ(2, SentCount);                // the probe and its request
+    EXPECT_EQ("2", ItemText(p.w.hWnd, IDC_SENT));
 
     ASSERT_TRUE(WaitFree(FingerFlag));
     EXPECT_EQ("Fingered " + p.host + ", got Login: alice\r\n", p.w.Results());
@@ -267,7 +269,7 @@ TEST(Finger, UserNameIsCutAt39Characters)
     Probe p(4, FINGER_PORT, Says("no such user\r\n", true));
     const std::string user = Pattern(60);
     SetDlgItemTextA(p.w.hWnd, IDC_USER, user.c_str());
-    ASSERT_TRUE(Launch(FingerStart, FingerFlag, p.host));
+    ASSERT_TRUE(Launch(p.w, IDC_FINGER, p.host));
     ASSERT_TRUE(WaitForResults(p.w, "Sent 41 bytes to " + p.host));
     ASSERT_TRUE(WaitFree(FingerFlag));
     ASSERT_TRUE(p.srv.WaitDone());
@@ -279,7 +281,7 @@ TEST(Finger, ReceiveFailuresAreLogged)
     {
         Probe p(5, FINGER_PORT, Says("", true));   // reads the request, never answers
         SetDlgItemTextA(p.w.hWnd, IDC_USER, "bob");
-        ASSERT_TRUE(Launch(FingerStart, FingerFlag, p.host));
+        ASSERT_TRUE(Launch(p.w, IDC_FINGER, p.host));
         ASSERT_TRUE(WaitForResults(p.w, "Sent 5 bytes to " + p.host));
         PostSocketEvent(p.w, fs, FD_READ);
         EXPECT_EQ("Recv is blocking..", p.w.Results());
@@ -290,7 +292,7 @@ TEST(Finger, ReceiveFailuresAreLogged)
     }
     {
         Probe p(6, FINGER_PORT, Says("", true));
-        ASSERT_TRUE(Launch(FingerStart, FingerFlag, p.host));
+        ASSERT_TRUE(Launch(p.w, IDC_FINGER, p.host));
         ASSERT_TRUE(WaitForResults(p.w, "Sent 2 bytes to " + p.host));
         closesocket(fs);
         PostSocketEvent(p.w, fs, FD_READ);
@@ -307,12 +309,12 @@ TEST(Finger, RequestIsWrittenOncePerProbe)
     late.pauseMs = 600;                     // answer late, so the probe stays open
     late.second = "ok\r\n";
     Probe p(7, FINGER_PORT, late);
-    ASSERT_TRUE(Launch(FingerStart, FingerFlag, p.host));
+    ASSERT_TRUE(Launch(p.w, IDC_FINGER, p.host));
     ASSERT_TRUE(WaitForResults(p.w, "Sent 2 bytes to " + p.host));
     PostSocketEvent(p.w, fs, FD_WRITE);     // a second write notification
     ASSERT_TRUE(WaitFree(FingerFlag));
 
-    EXPECT_EQ(1, SentCount);
+    EXPECT_EQ(2, SentCount);                // the probe and its one request
     EXPECT_EQ("Fingered " + p.host + ", got ok\r\n", p.w.Results());
     ASSERT_TRUE(p.srv.WaitDone());
     EXPECT_EQ("\r\n", p.srv.Received());
@@ -336,7 +338,7 @@ TEST(Finger, LongestHostAndReplyStayWithinTheResult)
 {
     const std::string reply = Pattern(300);
     Probe p(8, FINGER_PORT, Says(reply, true));
-    ASSERT_TRUE(Launch(FingerStart, FingerFlag, p.host));
+    ASSERT_TRUE(Launch(p.w, IDC_FINGER, p.host));
     ASSERT_TRUE(WaitForResults(p.w, "Sent 2 bytes to " + p.host));
     FingerFlag = 0;                         // keep the answer from the routing
     ASSERT_TRUE(PumpUntil([&] { return Pending(fs) >= reply.size(); }));
