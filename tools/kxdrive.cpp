@@ -15,13 +15,14 @@
 #include <string.h>
 
 #include "../res/resource.h"
+#include "../controls/controls.h"
 
 /* The main dialog is the gray dialog that has the Results field. */
 static BOOL CALLBACK bFindDialog(HWND hWnd, LPARAM lParam)
 {
     char szClass[32] = "";
     GetClassNameA(hWnd, szClass, sizeof(szClass));
-    if (strcmp(szClass, "BorDlg_Gray") != 0 || !GetDlgItem(hWnd, IDC_RESULTS) || !IsWindowVisible(hWnd))
+    if (strcmp(szClass, KX_CLASS_DIALOG) != 0 || !GetDlgItem(hWnd, IDC_RESULTS) || !IsWindowVisible(hWnd))
         return TRUE;
     *(HWND *)lParam = hWnd;
     return FALSE;
