@@ -168,7 +168,7 @@ void vMeterFailedStart(void)
         vSendMyselfStop();
 }
 
-BOOL bMeterIntervalEnd(HWND hDlg)
+static BOOL bMeterIntervalEnd(HWND hDlg)
 {
     if (SentCount == iGoMin)
         ShowWindow(hDlg, SW_MINIMIZE);
@@ -185,4 +185,14 @@ BOOL bMeterIntervalEnd(HWND hDlg)
         return TRUE;
     }
     return FALSE;
+}
+
+BOOL bMeterDueStep(HWND hDlg, int iOutcome)
+{
+    if (iOutcome == KX_STEP_SENT || iOutcome == KX_STEP_SENT_KALV)
+        vMeterProbeSent(hDlg, iOutcome == KX_STEP_SENT_KALV);
+    else if (iOutcome == KX_STEP_FAILED)
+        vMeterFailedStart();
+    /* The rules act on every due step, a step that sent nothing too. */
+    return bMeterIntervalEnd(hDlg);
 }

@@ -23,7 +23,11 @@ void vMeterFailedStart(void);
  * every wake the failed starts are counted anew. */
 void vMeterSuspend(void);
 void vMeterResume(void);
-/* Minimize, alarm, automatic stop; TRUE when it has ordered the stop. */
-BOOL bMeterIntervalEnd(HWND hDlg);
+/* What a due step came to. */
+enum { KX_STEP_NOTHING, KX_STEP_SENT, KX_STEP_SENT_KALV, KX_STEP_FAILED };
+/* A due step's part of the meter: the probe or the failed start counted,
+ * then minimize, alarm and automatic stop; TRUE when it has ordered the
+ * stop. */
+BOOL bMeterDueStep(HWND hDlg, int iOutcome);
 
 #endif

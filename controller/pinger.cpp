@@ -283,7 +283,8 @@ static void vGiveUpOverdueProbe(void)
         }
 }
 
-static void vStartCheckedService(HWND hDlg)
+/* Returns what the step came to, for the meter. */
+static int iStartCheckedService(HWND hDlg)
 {
     for (int i = 0; i < nServices; i++) {
         const ServiceRow *pRow = &aServices[i];
@@ -292,16 +293,14 @@ static void vStartCheckedService(HWND hDlg)
         /* A probe still under way is young (an overdue one was given up
          * before the due test); that is no failure. */
         if (*pRow->pbBusy)
-            return;
-        if (pRow->pfnStart(szDest)) {
-            *pRow->pbBusy = 1;
-            ulProbeStarted = CurrentTickCount;
-            vMeterProbeSent(hDlg, pRow->id == IDC_KALV);
-        } else {
-            vMeterFailedStart();
-        }
-        return;
+            return KX_STEP_NOTHING;
+        if (!pRow->pfnStart(szDest))
+            return KX_STEP_FAILED;
+        *pRow->pbBusy = 1;
+        ulProbeStarted = CurrentTickCount;
+        return pRow->id == IDC_KALV ? KX_STEP_SENT_KALV : KX_STEP_SENT;
     }
+    return KX_STEP_NOTHING;
 }
 
 /* Anything but blanks: an empty host would probe this computer itself. */
@@ -361,10 +360,9 @@ static void vTimerStep(HWND hDlg)
         vWriteResults("Enter a host to probe..", 0);    /* nothing started: nothing to count or log */
         return;
     }
-    vStartCheckedService(hDlg);
     /* The stop itself runs after this step, but the probe just started must
      * end now: it would go on connecting in the meantime. */
-    if (bMeterIntervalEnd(hDlg))
+    if (bMeterDueStep(hDlg, iStartCheckedService(hDlg)))
         vCloseBusyServices();
 }
 

@@ -28,9 +28,7 @@ static void StartWith(const KalvexDialog &d, const char *goMin, const char *alar
 
 static void DueStep(const KalvexDialog &d, bool launched)
 {
-    if (launched)
-        vMeterProbeSent(d.hDlg, FALSE);
-    bMeterIntervalEnd(d.hDlg);
+    bMeterDueStep(d.hDlg, launched ? KX_STEP_SENT : KX_STEP_NOTHING);
 }
 
 TEST(Meter, TimeOnLineRunsFromTheFirstStartAndWrapsAfter2To32ms)
