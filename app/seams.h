@@ -9,6 +9,7 @@
 
 extern DWORD (WINAPI *pfnGetTickCount)(void);
 extern BOOL (WINAPI *pfnSetSystemTime)(const SYSTEMTIME *);   /* takes UTC */
+extern void (WINAPI *pfnGetSystemTimeAsFileTime)(LPFILETIME);  /* the clock the setter moves */
 extern DWORD (WINAPI *pfnGetTimeZoneInformation)(LPTIME_ZONE_INFORMATION);
 extern BOOL (WINAPI *pfnMessageBeep)(UINT);
 extern BOOL (WINAPI *pfnWinHelp)(HWND, LPCSTR, UINT, ULONG_PTR);

@@ -409,6 +409,13 @@ void vRouteHostResolved(WPARAM wParam, LPARAM lParam)
     vLookupAnswered(wParam);
 }
 
+/* The aimed connect of a Time probe is due. */
+void vRouteAimedConnect(void)
+{
+    if (OnAimedConnect() != 0)
+        vCloseBusyServices();
+}
+
 void vRouteSocketEvent(WPARAM wParam, LPARAM lParam)
 {
     if (!bNoticeIsCurrent(WM_SOCKET_EVENT, wParam, lParam))
@@ -484,8 +491,15 @@ extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
         return OnCommand(hDlg, LOWORD(wParam));
     case WM_TIMER:
-        vTimerStep(hDlg);
+        /* Start posts the first step with wParam 0 */
+        if (wParam == KX_AIM_TIMER_ID)
+            vRouteAimedConnect();
+        else
+            vTimerStep(hDlg);
         return FALSE;
+    case WM_POWERBROADCAST:
+        TimeOnPowerChange(wParam);
+        return TRUE;
     case WM_CLOSE:
         PostMessageA(hDlg, WM_COMMAND, IDC_EXIT, 0);
         return FALSE;

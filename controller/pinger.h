@@ -14,5 +14,6 @@ extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lP
  * busy services in the fixed order; stale ones are dropped. */
 void vRouteHostResolved(WPARAM wParam, LPARAM lParam);
 void vRouteSocketEvent(WPARAM wParam, LPARAM lParam);
+void vRouteAimedConnect(void);     /* the aim timer's tick */
 
 #endif

@@ -7,6 +7,7 @@
 #include "../app/format.h"
 #include "../app/results.h"
 #include "../app/seams.h"
+#include "../timesvc/clockfit.h"
 #include "errtext.h"
 #include "services.h"
 
@@ -21,10 +22,15 @@ char szMyIP[40];                    /* "Unknown" until the first connection */
 char szCaption[80];
 static int iSize;
 int iProbeStage;                    /* KX_PROBE_IDLE until a probe starts */
-/* The probe's round trip, from connect to FD_CONNECT, in microseconds: the
- * Time service adds half of it to the clock.  0 until the connection stands. */
-DWORD dwRoundTripUs;
-static LARGE_INTEGER liConnectCalled;   /* when connect was called, in counter ticks */
+/* The counter, in seconds, just before the probe's connect: the Time
+ * server read its clock after it, whatever the network did. */
+double dConnectQ0;
+BOOL bAimConnect;                   /* set by the Time service's start, cleared by the next */
+static double dAimAt;               /* the counter at which an aimed connect is due */
+
+/* SetTimer fires up to a tick or two late, never early: the last stretch of
+ * an aimed wait runs on the counter. */
+#define KX_AIM_SPIN_MS 30
 
 /* SO_DONTLINGER wants the on/off half cleared: close at once, without
  * waiting for unsent data. */
@@ -95,7 +101,7 @@ SOCKET socConnect(LPCSTR Host, u_short service)
     srv_addr.sin_port = htons(service);
 
     iProbeStage = KX_PROBE_IDLE;
-    dwRoundTripUs = 0;
+    bAimConnect = FALSE;
     cli_sock = socket(AF_INET, SOCK_STREAM, 0);
     if (cli_sock == INVALID_SOCKET) {
         vReportFailure(WSAGetLastError(), "%s:\r\nCouldn't create socket.\r\nPress help button..");
@@ -176,6 +182,41 @@ static int iProbeFailed(void)
     return -1;
 }
 
+double dCounterNow(void)
+{
+    LARGE_INTEGER liNow, liFreq;
+
+    if (!QueryPerformanceFrequency(&liFreq) || liFreq.QuadPart <= 0 || !QueryPerformanceCounter(&liNow))
+        return 0;
+    /* in two parts, so that the ticks keep their precision after years */
+    return (double)(liNow.QuadPart / liFreq.QuadPart)
+           + (double)(liNow.QuadPart % liFreq.QuadPart) / (double)liFreq.QuadPart;
+}
+
+static void vWaitForCounter(double dAt)
+{
+    double dNow;
+
+    do
+        dNow = dCounterNow();
+    while (dNow < dAt && dNow > 0);
+}
+
+static int iConnectNow(void)
+{
+    dConnectQ0 = dCounterNow();
+    if (connect(cli_sock, (struct sockaddr *)&srv_addr, sizeof(srv_addr)) == SOCKET_ERROR) {
+        int iConnErr = WSAGetLastError();
+        if (iConnErr != WSAEWOULDBLOCK) {
+            vReportFailure(iConnErr, "%s:\r\nCouldn't connect socket.\r\nPress help button..");
+            return iProbeFailed();
+        }
+    }
+    iProbeStage = KX_PROBE_CONNECTING;
+    vWriteResults("Connecting Socket..", 0);
+    return 0;
+}
+
 int OnHostAddressResolution(WPARAM wParam, LPARAM lParam)
 {
     (void)wParam;   /* the caller has made sure that the answer is ours */
@@ -194,35 +235,29 @@ int OnHostAddressResolution(WPARAM wParam, LPARAM lParam)
         vReportFailure(WSAGetLastError(), "%s:\r\nCouldn't start WSAAsynchSelect.\r\nPress help button..");
         return iProbeFailed();
     }
-    QueryPerformanceCounter(&liConnectCalled);
-    if (connect(cli_sock, (struct sockaddr *)&srv_addr, sizeof(srv_addr)) == SOCKET_ERROR) {
-        int iConnErr = WSAGetLastError();
-        if (iConnErr != WSAEWOULDBLOCK) {
-            vReportFailure(iConnErr, "%s:\r\nCouldn't connect socket.\r\nPress help button..");
-            return iProbeFailed();
+    if (bAimConnect) {
+        double dNow = dCounterNow(), dDelay = dClockFitAimDelay(dNow);
+        UINT uMs = (UINT)(dDelay * 1000);
+        dAimAt = dNow + dDelay;
+        /* without a timer the probe goes at once, unaimed */
+        if (uMs > KX_AIM_SPIN_MS && SetTimer(ghDlg, KX_AIM_TIMER_ID, uMs - KX_AIM_SPIN_MS, NULL)) {
+            iProbeStage = KX_PROBE_AIMING;
+            return 0;
         }
+        if (uMs <= KX_AIM_SPIN_MS)
+            vWaitForCounter(dAimAt);
     }
-    iProbeStage = KX_PROBE_CONNECTING;
-    vWriteResults("Connecting Socket..", 0);
-    return 0;
+    return iConnectNow();
 }
 
-/* Microseconds from liConnectCalled to now, by the performance counter:
- * the tick count moves in steps of 10 to 16 ms, a whole round trip on a
- * near network. */
-static DWORD dwMicrosecondsSinceConnect(void)
+int OnAimedConnect(void)
 {
-    LARGE_INTEGER liNow, liFreq;
-    ULONGLONG ullTicks, ullUs;
-
-    if (!QueryPerformanceFrequency(&liFreq) || liFreq.QuadPart <= 0 ||
-        !QueryPerformanceCounter(&liNow) || liNow.QuadPart < liConnectCalled.QuadPart)
+    KillTimer(ghDlg, KX_AIM_TIMER_ID);
+    /* a wait that Stop ended may still have left its tick in the queue */
+    if (iProbeStage != KX_PROBE_AIMING)
         return 0;
-    /* in two parts, so that no product leaves 64 bits */
-    ullTicks = (ULONGLONG)(liNow.QuadPart - liConnectCalled.QuadPart);
-    ullUs = ullTicks / liFreq.QuadPart * 1000000
-            + ullTicks % liFreq.QuadPart * 1000000 / liFreq.QuadPart;
-    return ullUs > 0xFFFFFFFFULL ? 0xFFFFFFFFUL : (DWORD)ullUs;
+    vWaitForCounter(dAimAt);
+    return iConnectNow();
 }
 
 int OnConnect(LPARAM lResult)
@@ -233,7 +268,6 @@ int OnConnect(LPARAM lResult)
         closesocket(cli_sock);
         return iProbeFailed();
     }
-    dwRoundTripUs = dwMicrosecondsSinceConnect();
 
     /* FD_WRITE as well: it arrives once the connection stands, and is what
      * sends the finger request; the other services let it pass.  FD_CLOSE
@@ -272,6 +306,9 @@ void CloseSocket(SOCKET sock)
         WSACancelAsyncRequest(hWGHBN);
         hWGHBN = 0;
     }
+    /* nor a connect that waits for its aim */
+    if (bInFlight && iProbeStage == KX_PROBE_AIMING)
+        KillTimer(ghDlg, KX_AIM_TIMER_ID);
 
     if (WSAIsBlocking())
         WSACancelBlockingCall();

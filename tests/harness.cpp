@@ -11,6 +11,14 @@
 #include "../controller/pinger.h"
 #include "../probe/connect.h"
 
+// The real clock, in 100 ns since 1601: a test never sets it.
+static ULONGLONG RealNow()
+{
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    return (ULONGLONG)ft.dwHighDateTime << 32 | ft.dwLowDateTime;
+}
+
 namespace fake {
 DWORD tick = 1000000;
 int beeps;
@@ -22,11 +30,22 @@ std::vector<HelpCall> helpCalls;
 
 static DWORD WINAPI GetTick() { return tick; }
 static BOOL WINAPI Beep(UINT) { ++beeps; return TRUE; }
+LONGLONG clockAhead;
+
+static void WINAPI GetClock(LPFILETIME pft)
+{
+    ULONGLONG ull = RealNow() + clockAhead;
+    pft->dwLowDateTime = (DWORD)ull;
+    pft->dwHighDateTime = (DWORD)(ull >> 32);
+}
 static BOOL WINAPI SetClock(const SYSTEMTIME *st)
 {
+    FILETIME ft;
     clockSets.push_back(*st);
     if (!clockResult)
         SetLastError(ERROR_PRIVILEGE_NOT_HELD);
+    else if (SystemTimeToFileTime(st, &ft))
+        clockAhead = (LONGLONG)((ULONGLONG)ft.dwHighDateTime << 32 | ft.dwLowDateTime) - (LONGLONG)RealNow();
     return clockResult;
 }
 static DWORD WINAPI GetZone(LPTIME_ZONE_INFORMATION p) { *p = tzi; return tzResult; }
@@ -149,6 +168,10 @@ static LRESULT CALLBACK TestWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return 0;
     case WM_COMMAND:
         if (pCurrent) pCurrent->log.push_back({msg, wParam, lParam});
+        return 0;
+    case WM_TIMER:
+        if (wParam == KX_AIM_TIMER_ID)
+            vRouteAimedConnect();
         return 0;
     }
     return DefWindowProcA(hWnd, msg, wParam, lParam);
@@ -291,6 +314,13 @@ void LoopServer::Run()
             break;
         InterlockedIncrement(&accepted);
         char buf[1024];
+        if (script.tellTime) {
+            // seconds since 1900 of the real clock plus aheadMs, as a server reads it
+            ULONGLONG ull = RealNow() + script.aheadMs * 10000 - 94354848000000000ULL;
+            u_long ul = htonl((u_long)(ull / 10000000));
+            readFraction = (double)(ull % 10000000) / 1e7;
+            script.first.assign((const char *)&ul, 4);
+        }
         if (script.readRequest) {
             DWORD start = GetTickCount();
             while (received.find("\r\n") == std::string::npos && GetTickCount() - start < 3000) {
@@ -378,6 +408,7 @@ int main(int argc, char **argv)
     pfnGetTickCount = fake::GetTick;
     pfnMessageBeep = fake::Beep;
     pfnSetSystemTime = fake::SetClock;      // never the real clock
+    pfnGetSystemTimeAsFileTime = fake::GetClock;
     pfnGetTimeZoneInformation = fake::GetZone;
     pfnWinHelp = fake::Help;
 

@@ -16,6 +16,8 @@ extern int beeps;                           // MessageBeep calls
 extern std::vector<SYSTEMTIME> clockSets;   // SetSystemTime calls, in order
 extern BOOL clockResult;                    // what the fake SetSystemTime answers; it
                                             // fails for want of the privilege
+extern LONGLONG clockAhead;                 // the fake clock minus the real one, in 100 ns;
+                                            // a successful fake setting moves it
 extern TIME_ZONE_INFORMATION tzi;           // the zone the fake query reports
 extern DWORD tzResult;                      // and its return value
 struct HelpCall { std::string file; UINT command; };
@@ -66,6 +68,8 @@ struct ServerScript {
     std::string second;
     bool reset = false;
     DWORD holdMs = 3000;
+    bool tellTime = false;      // `first` is the Time answer at the accept, of a clock
+    LONGLONG aheadMs = 0;       // this far ahead of the real one
 };
 
 class LoopServer {
@@ -79,6 +83,7 @@ public:
     std::string Received() const { return received; }   // after WaitDone
     bool PeerReset() const { return peerReset; }         // client closed with RST
     bool PeerClosed() const { return peerClosed; }       // client closed with FIN
+    double ReadFraction() const { return readFraction; } // of its second, at the last Time answer
 private:
     static DWORD WINAPI ThreadProc(LPVOID self);
     void Run();
@@ -90,6 +95,7 @@ private:
     volatile LONG stop = 0;
     std::string received;
     bool peerReset = false, peerClosed = false;
+    volatile double readFraction = -1;
 };
 
 #endif

@@ -2,8 +2,11 @@
 // servers on loopback port 37.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "harness.h"
@@ -11,6 +14,8 @@
 #include "../probe/connect.h"
 #include "../probe/errtext.h"
 #include "../probe/services.h"
+#include "../controller/pinger.h"
+#include "../timesvc/clockfit.h"
 #include "../timesvc/timesvc.h"
 
 TEST(TimeText, EveryConversionAndTheBufferBound)
@@ -83,11 +88,17 @@ static const std::string kJuly4 = "\xB7\x67\x64\x40";      // 1997-07-04 12:00:0
 static const std::string kJuly2027 = "\xEF\xD4\xA7\xC0";   // 2027-07-04 12:00:00 UTC
 static const std::string kJuly2040 = "\x08\x49\x8B\x40";   // 2040-07-04 12:00:00 UTC
 
-// The milliseconds the clock gets: half a second, and half the round trip
-// that the connection measured.
-static WORD SetterMs()
+// The text after the first line, and whether the clock took the middle of
+// the second received: one answer alone puts the server anywhere in it.
+static std::string SecondLine(const std::string &shown)
 {
-    return (WORD)(500 + dwRoundTripUs / 2000);
+    size_t at = shown.find("\r\n");
+    return at == std::string::npos ? "" : shown.substr(at + 2);
+}
+
+static bool SetToTheMiddle(const SYSTEMTIME &st)
+{
+    return st.wMilliseconds >= 500 && st.wMilliseconds < 600;
 }
 
 static void ExpectNotCounted()
@@ -115,9 +126,13 @@ TEST(TimeService, TheZoneFieldShapesTheTextNeverTheClock)
         // the field is read at every answer: an edit applies from the next
         SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, r.zone);
         ++n;
-        EXPECT_EQ("Time from " + LoopAddr(n) + ": " + r.shown, Probe(w, n, kJuly2027));
+        fake::clockAhead = 0;
+        std::string shown = Probe(w, n, kJuly2027);
+        EXPECT_EQ("Time from " + LoopAddr(n) + ": " + r.shown, shown.substr(0, shown.find('\r')));
+        EXPECT_EQ(0u, SecondLine(shown).find("Clock set ")) << shown;
         ASSERT_EQ((size_t)n, fake::clockSets.size());
-        utc.wMilliseconds = SetterMs();
+        EXPECT_TRUE(SetToTheMiddle(fake::clockSets.back()));
+        utc.wMilliseconds = fake::clockSets.back().wMilliseconds;
         EXPECT_EQ(0, memcmp(&utc, &fake::clockSets.back(), sizeof(utc))) << r.zone;
         EXPECT_EQ(std::to_string(n), ItemText(w.hWnd, IDC_RECV));
     }
@@ -156,14 +171,15 @@ TEST(TimeService, AClockNotSetSaysWhyAndIsLogged)
     EXPECT_NE(std::string::npos, log.find(" -=- " + shown + " my IP = ")) << log;
 }
 
-// Seconds since 1900 of the release day's first second, by the system's
+// Seconds since 1900 of the release day's first second, by the C library's
 // calendar.
 static ULONGLONG ReleaseSince1900()
 {
-    SYSTEMTIME st = {KX_RELEASE_YEAR, KX_RELEASE_MONTH, 0, KX_RELEASE_DAY, 0, 0, 0, 0};
-    FILETIME ft;
-    EXPECT_TRUE(SystemTimeToFileTime(&st, &ft));
-    return (((ULONGLONG)ft.dwHighDateTime << 32 | ft.dwLowDateTime) / 10000000ULL) - 9435484800ULL;
+    tm day = {};
+    day.tm_year = KX_RELEASE_YEAR - 1900;
+    day.tm_mon = KX_RELEASE_MONTH - 1;
+    day.tm_mday = KX_RELEASE_DAY;
+    return (ULONGLONG)_mkgmtime64(&day) + KX_EPOCH_1900;
 }
 
 // Four answer bytes of a count of seconds since 1900, modulo 2^32.
@@ -204,7 +220,7 @@ TEST(TimeService, NoClockBeforeTheRelease)
     EXPECT_TRUE(fake::clockSets.empty());
     for (const std::string &answer : {Answer(ReleaseSince1900()), kJuly2040}) {
         ++n;
-        EXPECT_EQ(std::string::npos, Probe(w, n, answer).find("\r\n"));
+        EXPECT_EQ(0u, SecondLine(Probe(w, n, answer)).find("Clock set "));
     }
     ASSERT_EQ(2u, fake::clockSets.size());
     EXPECT_EQ(KX_RELEASE_DAY, fake::clockSets[0].wDay);
@@ -230,11 +246,12 @@ TEST(TimeService, TheSecondEraRunsTo2106)
     for (auto &r : rows) {
         SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, r.zone);
         ++n;
-        EXPECT_EQ("Time from " + LoopAddr(n) + ": " + r.shown, Probe(w, n, r.answer));
+        std::string shown = Probe(w, n, r.answer);
+        EXPECT_EQ("Time from " + LoopAddr(n) + ": " + r.shown, shown.substr(0, shown.find('\r')));
         ASSERT_EQ((size_t)n, fake::clockSets.size());
-        // the clock gets the instant and the lateness, the text the whole second
+        // the clock gets the middle of the second, the text the whole second
         EXPECT_EQ(atoi(r.shown + 20), fake::clockSets.back().wYear);
-        EXPECT_EQ(SetterMs(), fake::clockSets.back().wMilliseconds);
+        EXPECT_TRUE(SetToTheMiddle(fake::clockSets.back()));
     }
     EXPECT_EQ(n, RecvCount);
     // Before 1970 in the zone there is no time to show or set.
@@ -243,39 +260,6 @@ TEST(TimeService, TheSecondEraRunsTo2106)
     EXPECT_EQ((size_t)n, fake::clockSets.size());
     EXPECT_EQ(n, RecvCount);
     EXPECT_NE(std::string::npos, ReadWholeFile(KX_LOGFILE).find(LoopAddr(7) + " didn't come in.."));
-}
-
-// The clock gets half a second and half the round trip after the second
-// received; the text keeps the whole second.  The round trips are put in
-// once the connection stands, before the answer comes.
-TEST(TimeService, TheClockIsSetToTheHalfSecondAndHalfTheWay)
-{
-    struct { DWORD roundTripUs; WORD second, ms; } rows[] = {
-        {0, 0, 500}, {300000, 0, 650}, {1400000, 1, 200}, {0xFFFFFFFF, 2147, 983},
-    };
-    TestWindow w;
-    SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "PST8PDT");
-    int n = 0;
-    for (auto &r : rows) {
-        ++n;
-        ServerScript script;
-        script.pauseMs = 300;
-        script.second = kJuly2040;
-        LoopServer srv(LoopAddr(n), TIME_PORT, script);
-        ASSERT_TRUE(TimeStart(LoopAddr(n).c_str()));
-        TimeFlag = 1;
-        ASSERT_TRUE(PumpUntil([&] { return w.Results() == "Socket Connected.."; }));
-        // measured, if only on loopback
-        EXPECT_GT(dwRoundTripUs, 0u);
-        EXPECT_LT(dwRoundTripUs, 1000000u);
-        dwRoundTripUs = r.roundTripUs;
-        ASSERT_TRUE(PumpUntil([] { return TimeFlag == 0; }));
-        EXPECT_EQ("Time from " + LoopAddr(n) + ": Wed Jul 04 05:00:00 2040 PDT", w.Results());
-        ASSERT_EQ((size_t)n, fake::clockSets.size());
-        const SYSTEMTIME &st = fake::clockSets.back();
-        EXPECT_EQ(r.second, st.wMinute * 60 + st.wSecond) << r.roundTripUs;
-        EXPECT_EQ(r.ms, st.wMilliseconds) << r.roundTripUs;
-    }
 }
 
 TEST(TimeService, ShortOrZeroAnswersDidNotComeIn)
@@ -329,4 +313,71 @@ TEST(TimeService, FailedReceiveIsReportedAndLogged)
     EXPECT_EQ(expected, w.Results());
     EXPECT_NE(std::string::npos, ReadWholeFile(KX_LOGFILE).find(expected));
     ExpectNotCounted();
+}
+
+// A server 0.25 s ahead of the real clock, asked again and again: each probe
+// is aimed at the turn of its second that the estimate predicts, the clock
+// is stepped only while it lies outside the bound, and the second line says
+// which and how far the clock can then be trusted.
+TEST(TimeService, AServerOffTheClockIsFollowedToWithinTheBound)
+{
+    const double ahead = 0.25, slack = 0.002;
+    TestWindow w;
+    SetDlgItemTextA(w.hWnd, IDC_TIMEZONE, "GMT0");
+    ServerScript script;
+    script.tellTime = true;
+    script.aheadMs = 250;
+    script.holdMs = 500;
+    LoopServer srv(LoopAddr(1), TIME_PORT, script, 8);
+    double bound = 1;
+    for (int i = 0; i < 8; ++i) {
+        double before = fake::clockAhead / 1e7 - ahead;     // the clock's error
+        size_t sets = fake::clockSets.size();
+        DWORD start = GetTickCount();
+        ASSERT_TRUE(TimeStart(LoopAddr(1).c_str()));
+        TimeFlag = 1;
+        ASSERT_TRUE(PumpUntil([] { return TimeFlag == 0; }));
+        EXPECT_LT(GetTickCount() - start, 1300u) << i;      // held back under a second
+        double turn = std::min(srv.ReadFraction(), 1 - srv.ReadFraction());
+        EXPECT_LT(turn, bound + 0.03) << i;
+        std::string line = SecondLine(w.Results());
+        double step = 0, after = fake::clockAhead / 1e7 - ahead;
+        char way[10] = "";
+        if (sscanf(line.c_str(), "Clock left as it was: right to within %lf s", &bound) == 1) {
+            EXPECT_EQ(sets, fake::clockSets.size());
+            EXPECT_LE(fabs(before), bound + slack) << line;
+        } else {
+            ASSERT_EQ(3, sscanf(line.c_str(), "Clock set %lf s %9s to within %lf s", &step, way, &bound)) << line;
+            EXPECT_EQ(sets + 1, fake::clockSets.size());
+            EXPECT_NEAR(fabs(before - after), step, slack) << line;
+            EXPECT_EQ(before < after ? "forward," : "back,", std::string(way)) << line;
+            EXPECT_LE(fabs(after), bound + slack) << line;
+        }
+    }
+    EXPECT_LT(bound, 0.1);
+}
+
+// What was learned of a server holds until the computer resumes from sleep
+// or the Host text names another.
+TEST(TimeService, AResumeOrAnotherHostStartsAnew)
+{
+    struct { WPARAM power; int host; bool kept; } rows[] = {
+        {PBT_APMRESUMEAUTOMATIC, 0, false}, {PBT_APMRESUMESUSPEND, 0, false},
+        {PBT_APMPOWERSTATUSCHANGE, 0, true}, {0, 2, false}, {0, 1, true},
+    };
+    TestWindow w;
+    CLOCKESTIMATE ce;
+    for (auto &r : rows) {
+        ClockFitForHost(LoopAddr(1).c_str());
+        double q = dCounterNow();
+        iClockFitAdd(2000000000, q, q);
+        if (r.power) {
+            EXPECT_EQ(TRUE, Pinger(w.hWnd, WM_POWERBROADCAST, r.power, 0));
+        }
+        if (r.host) {
+            ASSERT_TRUE(TimeStart(LoopAddr(r.host).c_str()));
+            TimeClose();
+        }
+        EXPECT_EQ(r.kept, (bool)bClockFitAt(dCounterNow(), &ce)) << r.power << r.host;
+    }
 }

@@ -4,6 +4,9 @@
  * TimeZone field names. */
 #include "timesvc.h"
 
+#include <math.h>
+
+#include "clockfit.h"
 #include "../app/format.h"
 #include "../app/text.h"
 #include "../app/results.h"
@@ -18,9 +21,8 @@ int TimeFlag;       /* set by the dialog when TimeStart succeeds, cleared by Tim
 #define KX_EPOCH_1601 11644473600LL
 #define KX_TICKS_PER_SEC 10000000ULL    /* file times count 100 ns */
 #define KX_TICKS_PER_US 10ULL
-/* A server tells the second it is in, cut to the whole second: on average
- * half a second has gone by already when it answers. */
-#define KX_HALF_SECOND_US 500000UL
+#define KX_MS_PER_DAY 86400000LL
+#define KX_MS_PER_HOUR 3600000LL
 
 /* Our own English names: the text must not change with the user's locale. */
 static const char szTimeFormat[] = "%a %b %d %H:%M:%S %Y %Z";
@@ -29,10 +31,27 @@ static const char *const aszMonNames[12] = {
     "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec",
 };
 
+/* The answers of one host are one server's: another host starts anew. */
 BOOL TimeStart(LPCSTR szHost)
 {
     ts = socConnect(szHost, TIME_PORT);
-    return ts != INVALID_SOCKET;
+    if (ts == INVALID_SOCKET)
+        return FALSE;
+    ClockFitForHost(szDestStr);
+    bAimConnect = TRUE;
+    return TRUE;
+}
+
+/* After a sleep the counter may have stood still or run on while the
+ * server's clock did the other: nothing learned before it holds, and a
+ * probe under way spans it, so it is dropped too. */
+void TimeOnPowerChange(WPARAM wParam)
+{
+    if (wParam != PBT_APMRESUMEAUTOMATIC && wParam != PBT_APMRESUMESUSPEND)
+        return;
+    ClockFitReset();
+    if (TimeFlag)
+        TimeClose();
 }
 
 void TimeClose(void)
@@ -176,11 +195,78 @@ static void vSetterFailure(DWORD dwErr, LPSTR lpsOut, int cchOut)
 static const char szTooEarly[] =
     "the time received is earlier than this program's release (" KX_RELEASE_DATE ")";
 
-/* Shows the answer and counts it, since an answer came either way.  A
- * clock that was not set is a failure: the user must not take the time
- * shown for the computer's own, so the reason (lpsNotSet) follows on a line
- * of its own and the whole text is logged. */
-static void vShowTime(const TimeFields *tmClock, LPCSTR lpsNotSet)
+/* Whole milliseconds as seconds with three decimals; a day or an hour and
+ * more in days, hours and minutes too, which a reader takes in at once. */
+static void vFormatSeconds(LONGLONG llMs, LPSTR lpsOut, int cchOut)
+{
+    int iSec = (int)(llMs / 1000 % 60), iMs = (int)(llMs % 1000);
+    int iMin = (int)(llMs / 60000 % 60), iHour = (int)(llMs / KX_MS_PER_HOUR % 24);
+
+    if (llMs >= KX_MS_PER_DAY)
+        iFormat(lpsOut, cchOut, "%d d %02d h %02d min %02d.%03d s", (int)(llMs / KX_MS_PER_DAY),
+                iHour, iMin, iSec, iMs);
+    else if (llMs >= KX_MS_PER_HOUR)
+        iFormat(lpsOut, cchOut, "%d h %02d min %02d.%03d s", iHour, iMin, iSec, iMs);
+    else
+        iFormat(lpsOut, cchOut, "%d.%03d s", (int)(llMs / 1000), iMs);
+}
+
+/* How far the computer's clock is ahead of the estimate, read just after
+ * the counter that the estimate is for. */
+static double dOurClockMinus(const CLOCKESTIMATE *pce)
+{
+    FILETIME ft;
+    ULARGE_INTEGER uli;
+
+    pfnGetSystemTimeAsFileTime(&ft);
+    uli.LowPart = ft.dwLowDateTime;
+    uli.HighPart = ft.dwHighDateTime;
+    return (double)((LONGLONG)(uli.QuadPart / KX_TICKS_PER_SEC) - KX_EPOCH_1601 - pce->llSec)
+           + ((double)(uli.QuadPart % KX_TICKS_PER_SEC) / KX_TICKS_PER_SEC - pce->dFrac);
+}
+
+/* Steps the clock to the server's time only when it lies outside the
+ * bound, so that a clock already right is never moved to and fro.  The
+ * line lpsDone says what was done; returns FALSE, with the reason in
+ * lpsDone, when the clock would not take the step. */
+static BOOL bSteerClock(LPSTR lpsDone, int cchDone)
+{
+    CLOCKESTIMATE ce;
+    char szStep[48], szBound[48];
+    double dBehind;
+    LONGLONG llMs;
+    DWORD dwFracUs;
+
+    if (!bClockFitAt(dCounterNow(), &ce))
+        return TRUE;
+    dBehind = -dOurClockMinus(&ce);
+    /* inside the bound, the clock is as far from the server as from the
+     * estimate and the bound together, and no further */
+    if (fabs(dBehind) <= ce.dBound) {
+        vFormatSeconds((LONGLONG)ceil((fabs(dBehind) + ce.dBound) * 1000), szBound, sizeof(szBound));
+        iFormat(lpsDone, cchDone, "Clock left as it was: right to within %s", szBound);
+        return TRUE;
+    }
+    /* the clock takes whole milliseconds: the nearest, and half of one more
+     * in the bound */
+    llMs = (LONGLONG)floor(ce.dFrac * 1000 + 0.5);
+    dwFracUs = (DWORD)llMs * 1000;
+    if (SetClockFromSeconds(ce.llSec, dwFracUs) != 0) {
+        vSetterFailure(GetLastError(), lpsDone, cchDone);
+        return FALSE;
+    }
+    vFormatSeconds((LONGLONG)floor(fabs(dBehind) * 1000 + 0.5), szStep, sizeof(szStep));
+    vFormatSeconds((LONGLONG)ceil(ce.dBound * 1000 + 0.5), szBound, sizeof(szBound));
+    iFormat(lpsDone, cchDone, "Clock set %s %s, to within %s", szStep,
+            dBehind > 0 ? "forward" : "back", szBound);
+    return TRUE;
+}
+
+/* Shows the answer and counts it, since an answer came either way.  The
+ * second line says what became of the clock.  A clock that was not set is
+ * a failure: the user must not take the time shown for the computer's own,
+ * so the reason follows and the whole text is logged. */
+static void vShowTime(const TimeFields *tmClock, LPCSTR lpsSecond, BOOL bNotSet)
 {
     char szTimeText[256];
     int iLen;
@@ -188,9 +274,10 @@ static void vShowTime(const TimeFields *tmClock, LPCSTR lpsNotSet)
     FormatTimeText(tmClock, szTimeText, sizeof(szTimeText));
     iLen = iFormat(szResult, sizeof(szResult), "Time from %s: %s", szDestStr, szTimeText);
     /* a long reason is cut at the end of the result, never beyond it */
-    if (lpsNotSet && iLen >= 0)
-        iFormat(szResult + iLen, (int)sizeof(szResult) - iLen, "\r\nClock not set: %s", lpsNotSet);
-    vWriteResults(szResult, lpsNotSet != NULL);
+    if (lpsSecond[0] && iLen >= 0)
+        iFormat(szResult + iLen, (int)sizeof(szResult) - iLen, bNotSet ? "\r\nClock not set: %s" : "\r\n%s",
+                lpsSecond);
+    vWriteResults(szResult, bNotSet);
     vCountAnswer();
 }
 
@@ -198,10 +285,12 @@ void TimeRead(void)
 {
     u_long ulbuffer = 0;
     char szZone[40];    /* the TimeZone field holds at most 39 characters */
-    char szReason[256];
-    LPCSTR lpsNotSet = NULL;
-    const TimeFields *tmClock;
+    char szSecond[256];
+    BOOL bNotSet = FALSE;
+    const TimeFields *ptm;
+    TimeFields tmClock;
     LONGLONG tClock;
+    double dQ1;
 
     SetDlgItemTextA(ghDlg, IDC_RESULTS, "Reading");
     if (WSAIsBlocking())
@@ -209,6 +298,7 @@ void TimeRead(void)
 
     /* One receive: whatever has not arrived by now is discarded by the close. */
     bytes = recv(ts, (char *)&ulbuffer, sizeof(ulbuffer), 0);
+    dQ1 = dCounterNow();
     if (bytes == SOCKET_ERROR) {
         bytes = WSAGetLastError();
         if (bytes == WSAEWOULDBLOCK)
@@ -225,19 +315,21 @@ void TimeRead(void)
         GetDlgItemTextA(ghDlg, IDC_TIMEZONE, szZone, sizeof(szZone));
         ApplyZoneText(szZone);
         tClock = tClockOf(ntohl(ulbuffer));
-        /* The answer left the server half a second into its second, on
-         * average, and has been under way half the round trip since. */
-        if (tClock < llReleaseFloor()) {
-            lpsNotSet = szTooEarly;
-        } else if (SetClockFromSeconds(tClock, KX_HALF_SECOND_US + dwRoundTripUs / 2) != 0) {
-            vSetterFailure(GetLastError(), szReason, sizeof(szReason));
-            lpsNotSet = szReason;
-        }
         /* An instant before 1970 in this zone has no local time: the clock
-         * was left alone, and the answer is as good as none. */
-        tmClock = LocalTimeOf(tClock);
-        if (tmClock) {
-            vShowTime(tmClock, lpsNotSet);
+         * is left alone, and the answer is as good as none. */
+        ptm = LocalTimeOf(tClock);
+        if (ptm) {
+            tmClock = *ptm;     /* setting the clock takes another local time */
+            szSecond[0] = 0;
+            if (tClock < llReleaseFloor()) {
+                lstrcpynA(szSecond, szTooEarly, sizeof(szSecond));
+                bNotSet = TRUE;
+            } else {
+                /* the server read its clock between the connect and now */
+                iClockFitAdd(tClock, dConnectQ0, dQ1);
+                bNotSet = !bSteerClock(szSecond, sizeof(szSecond));
+            }
+            vShowTime(&tmClock, szSecond, bNotSet);
             return;
         }
     }

@@ -4,12 +4,15 @@
  *   kxserve ADDRESS [-t SECONDS] [-o OFFSET]
  *
  * Serves until Ctrl+C, or for SECONDS when -t is given.  OFFSET shifts the
- * time it tells (default 0: the computer's own time, so that a client that
- * sets its clock from it changes nothing).  Prints one line once it listens;
+ * time it tells, in seconds and fractions of one such as 0.25 or -0.3
+ * (default 0: the computer's own time, so that a client that sets its
+ * clock from it changes nothing).  Each answer tells the second it is in
+ * at the moment of the accept, as a Time server does.  Prints one line once it listens;
  * exits with 1 when it cannot listen. */
 #include <winsock.h>
 #include <windows.h>
 
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -26,27 +29,29 @@ static BOOL WINAPI bOnConsoleCtrl(DWORD)
     return TRUE;
 }
 
-static unsigned long ulTimeNow(long lOffset)
+/* The computer's time shifted by the offset, in 100 ns since 1601. */
+static unsigned long long ullNow(long long llOffset100ns)
 {
     FILETIME ft;
     GetSystemTimeAsFileTime(&ft);
-    unsigned long long ull = ((unsigned long long)ft.dwHighDateTime << 32) | ft.dwLowDateTime;
-    return (unsigned long)(ull / 10000000ULL - ullSecs1601To1900 + (long long)lOffset);
+    return (((unsigned long long)ft.dwHighDateTime << 32) | ft.dwLowDateTime) + llOffset100ns;
+}
+
+static unsigned long ulTimeNow(long long llOffset100ns)
+{
+    return (unsigned long)(ullNow(llOffset100ns) / 10000000ULL - ullSecs1601To1900);
 }
 
 /* The classic Daytime line: "Mon Jun  3 12:00:00 2024", in UTC. */
-static int iDaytimeLine(char *szLine, size_t cb, long lOffset)
+static int iDaytimeLine(char *szLine, size_t cb, long long llOffset100ns)
 {
     static const char *aDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char *aMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     FILETIME ft;
     SYSTEMTIME st;
-    GetSystemTimeAsFileTime(&ft);
     ULARGE_INTEGER u;
-    u.LowPart = ft.dwLowDateTime;
-    u.HighPart = ft.dwHighDateTime;
-    u.QuadPart += (long long)lOffset * 10000000LL;
+    u.QuadPart = ullNow(llOffset100ns);
     ft.dwLowDateTime = u.LowPart;
     ft.dwHighDateTime = u.HighPart;
     FileTimeToSystemTime(&ft, &st);
@@ -76,22 +81,8 @@ static SOCKET sListen(const char *szAddr, u_short uPort)
     return s;
 }
 
-/* A client sets its clock to the second it receives plus half a second,
- * since a server tells the whole second it is in, and a clock half a second
- * or more off would be stepped: answer at the half second, so that our own
- * time is told to within a few milliseconds. */
-static void vAwaitHalfSecond(void)
-{
-    SYSTEMTIME st;
-    GetSystemTime(&st);
-    if (st.wMilliseconds < 500)
-        Sleep(500 - st.wMilliseconds + 5);
-    else if (st.wMilliseconds > 550)
-        Sleep(1500 - st.wMilliseconds + 5);
-}
-
 /* Answers one client and hangs up: both services speak first and only once. */
-static void vServe(SOCKET sListener, u_short uPort, long lOffset)
+static void vServe(SOCKET sListener, u_short uPort, long long llOffset100ns)
 {
     SOCKET c = accept(sListener, NULL, NULL);
     if (c == INVALID_SOCKET)
@@ -99,12 +90,11 @@ static void vServe(SOCKET sListener, u_short uPort, long lOffset)
     char szAnswer[64];
     int cb;
     if (uPort == 37) {
-        vAwaitHalfSecond();
-        u_long ul = htonl(ulTimeNow(lOffset));
+        u_long ul = htonl(ulTimeNow(llOffset100ns));
         memcpy(szAnswer, &ul, 4);
         cb = 4;
     } else {
-        cb = iDaytimeLine(szAnswer, sizeof(szAnswer), lOffset);
+        cb = iDaytimeLine(szAnswer, sizeof(szAnswer), llOffset100ns);
     }
     send(c, szAnswer, cb, 0);
     shutdown(c, 1);
@@ -130,12 +120,13 @@ static int iUsage(void)
 int main(int argc, char **argv)
 {
     const char *szAddr = NULL;
-    long lSeconds = 0, lOffset = 0;
+    long lSeconds = 0;
+    long long llOffset100ns = 0;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "-t") == 0 && i + 1 < argc)
             lSeconds = atol(argv[++i]);
         else if (strcmp(argv[i], "-o") == 0 && i + 1 < argc)
-            lOffset = atol(argv[++i]);
+            llOffset100ns = llround(atof(argv[++i]) * 1e7);
         else if (argv[i][0] != '-' && !szAddr)
             szAddr = argv[i];
         else
@@ -170,9 +161,9 @@ int main(int argc, char **argv)
         if (select(0, &set, NULL, NULL, &tv) <= 0)
             continue;
         if (FD_ISSET(sDaytime, &set))
-            vServe(sDaytime, 13, lOffset);
+            vServe(sDaytime, 13, llOffset100ns);
         if (FD_ISSET(sTime, &set))
-            vServe(sTime, 37, lOffset);
+            vServe(sTime, 37, llOffset100ns);
     }
     closesocket(sDaytime);
     closesocket(sTime);

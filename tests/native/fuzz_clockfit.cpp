@@ -35,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     llBase = 1000000000LL + (long long)(data[4] | data[5] << 8 | data[6] << 16 | (uint32_t)data[7] << 24);
     double dQ = data[8] * 1000.0;
     char szHost[2] = "a";
+    int nKept = 0;
 
     ClockFitReset();
     ClockFitForHost(szHost);
@@ -47,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             CLOCKESTIMATE ce;
             if (bClockFitAt(dQ, &ce))
                 Fail("an estimate survived a new host");
+            nKept = 0;
         }
         dQ += bGap == 255 ? 1000 : 5 + bGap % 36;
         if (bFlags & 1) {
@@ -58,18 +60,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         /* 1 to 4 ms on the wire, and a lost SYN costs 1 to 3 s more */
         double dWidth = 0.001 + (bWidth & 31) * 0.0001 + (bWidth & 0x80 ? 1 + (bWidth >> 5 & 3) : 0);
         if (bFlags & 2)
-            dTheta += (bFlags & 8 ? -1 : 1) * (10 + (bFlags >> 4));
+            dTheta += (bFlags & 8 ? -1 : 1) * (20 + (bFlags >> 4));
         double dRead = dQ + dWidth * bAt / 255;
         long long llSec = llBase + (long long)floor(dTruth(dRead));
-        int nKept = iClockFitAdd(llSec, dQ, dQ + dWidth);
+        CLOCKESTIMATE ceBefore;
+        int nBefore = bClockFitAt(dQ, &ceBefore) ? nKept : -1;
+        nKept = iClockFitAdd(llSec, dQ, dQ + dWidth);
         if ((bFlags & 2) && nKept != 1)
             Fail("a stepped server kept %d answers", nKept);
         dQ += dWidth;
         vCheck(dQ, iAnswer);
         CLOCKESTIMATE ce;
-        bClockFitAt(dQ, &ce);
+        bClockFitAt(dQ - dWidth, &ce);
         if (nKept == 1 && ce.dBound < 0.5)
             Fail("a first answer bound to %.9f", ce.dBound);
+        /* an answer, a lost SYN's too, narrows what the earlier ones allowed */
+        double dMoved = (double)(ce.llSec - ceBefore.llSec) + ce.dFrac - ceBefore.dFrac;
+        if (nKept == nBefore + 1 && !(fabs(dMoved) <= ceBefore.dBound - ce.dBound + 1e-6))
+            Fail("answer %d moved the estimate %.9f, bound %.9f", iAnswer, dMoved, ceBefore.dBound);
         vCheck(dQ + 30, iAnswer);
     }
     return 0;

@@ -3,14 +3,15 @@
  * Input: one byte of mode (how many of the four answer bytes the receive
  * hands out, 0 to 4, or 5 to 7 for a receive that fails; 8 and up: the
  * clock setter fails), the four answer bytes, the host text and a NUL,
- * the TimeZone field's text and a NUL, then an instant (8 bytes) and the
- * connection's round trip in microseconds (4 bytes), little-endian; what
- * is missing of the last two counts as 0. */
+ * the TimeZone field's text and a NUL, then an instant (8 bytes) and a
+ * lateness in microseconds (4 bytes), little-endian; what is missing of
+ * the last two counts as 0. */
 #include <time.h>
 
 #include "fakes.h"
 #include "../../probe/connect.h"
 #include "../../probe/services.h"
+#include "../../timesvc/clockfit.h"
 #include "../../timesvc/timesvc.h"
 
 static const int aiRecvErrors[3] = {WSAEWOULDBLOCK, WSAECONNRESET, WSAENOTCONN};
@@ -111,13 +112,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t iRest = std::min(size, iZone + fake::items[IDC_TIMEZONE].size() + 1);
     long long llInstant = llGetLE(data + iRest, size - iRest, 8);
     iRest = std::min(size, iRest + 8);
-    DWORD dwRoundTrip = (DWORD)llGetLE(data + iRest, size - iRest, 4);
+    DWORD dwLate = (DWORD)llGetLE(data + iRest, size - iRest, 4);
 
     RecvCount = 0;
+    ClockFitReset();
+    ULONGLONG ullClockBefore = fake::clockNow;
     if (!TimeStart(sHost.c_str()))
         Fail("TimeStart failed");
     TimeFlag = 1;
-    dwRoundTripUs = dwRoundTrip;    /* as the connection would have measured it */
     TimeRead();
     TimeClose();
 
@@ -149,8 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             Fail("\"%s\" shown for \"%s\"", szResult, sWhole.c_str());
         if (RecvCount != 1)
             Fail("%d answers counted", RecvCount);
-        /* never a clock before the release; from it on, the second plus
-         * half a second and half the way */
+        /* never a clock before the release; from it on, the middle of the
+         * second received, unless the clock lay within it already (the
+         * counter stands still here: the answer took no time) */
         if (t < llReleaseFloor()) {
             static const char szFloor[] = "\r\nClock not set: the time received is earlier than "
                                           "this program's release (" KX_RELEASE_DATE ")";
@@ -158,14 +161,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (!fake::clockSets.empty() || nText < sizeof(szFloor) - 1
                 || strcmp(szResult + nText - (sizeof(szFloor) - 1), szFloor) != 0)
                 Fail("\"%s\": clock set %zu times before the release", szResult, fake::clockSets.size());
+        } else if (fake::clockSets.empty()) {
+            long long llAhead = (long long)(ullClockBefore / 10) - (11644473600LL + t) * 1000000 - 500000;
+            if (llAhead < -500001 || llAhead > 500001 || !strstr(szResult, "\r\nClock left as it was: right to within "))
+                Fail("clock left %lld us off the middle: \"%s\"", llAhead, szResult);
         } else if (fake::clockSets.size() != 1 || !fake::clockSets[0].bUtc
-                   || !bClockAt(fake::clockSets[0].st, t, 500000 + dwRoundTrip / 2)) {
-            Fail("clock for \"%s\" with a round trip of %u us", szResult, (unsigned)dwRoundTrip);
+                   || !bClockAt(fake::clockSets[0].st, t, 500000)
+                   || (fake::clockResult && !strstr(szResult, ", to within 0.501 s"))) {
+            Fail("clock for \"%s\"", szResult);
         }
     }
 
     /* the zone of this input, also when no answer came to apply it */
     ApplyZoneText(fake::Item(IDC_TIMEZONE).c_str());
-    vCheckInstant(llInstant, dwRoundTrip);
+    vCheckInstant(llInstant, dwLate);
     return 0;
 }

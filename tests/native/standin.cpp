@@ -32,6 +32,7 @@ DWORD tzResult;
 BOOL clockResult;
 DWORD tick;
 std::vector<ClockSet> clockSets;
+ULONGLONG clockNow;
 
 void Reset()
 {
@@ -50,6 +51,7 @@ void Reset()
     tick = 1000;
     clockSets.clear();
     std::fill(ahLookup, ahLookup + KX_LOOKUPS, (HANDLE)0);     // no lookup of an earlier input under way
+    clockNow = 0x01DD000000000000ULL;   /* in 2027 */
 }
 
 std::string Item(int id)
@@ -191,6 +193,10 @@ UINT IsDlgButtonChecked(HWND, int id)
 BOOL ShowWindow(HWND, int) { return TRUE; }
 BOOL PostMessageA(HWND, UINT, WPARAM, LPARAM) { return TRUE; }
 
+/* No timer ever fires here: an aimed connect goes at once. */
+UINT_PTR SetTimer(HWND, UINT_PTR, UINT, void *) { return 0; }
+BOOL KillTimer(HWND, UINT_PTR) { return TRUE; }
+
 /* Nothing is ever queued: no window runs here. */
 BOOL PeekMessageA(LPMSG, HWND, UINT, UINT, UINT) { return FALSE; }
 
@@ -312,7 +318,16 @@ static BOOL bSetClock(const SYSTEMTIME *pst, bool bUtc)
     fake::clockSets.push_back({*pst, bUtc});
     if (!fake::clockResult)
         dwLastError = ERROR_PRIVILEGE_NOT_HELD;
+    FILETIME ft;
+    if (fake::clockResult && bUtc && SystemTimeToFileTime(pst, &ft))
+        fake::clockNow = (ULONGLONG)ft.dwHighDateTime << 32 | ft.dwLowDateTime;
     return fake::clockResult;
+}
+
+void GetSystemTimeAsFileTime(LPFILETIME pft)
+{
+    pft->dwLowDateTime = (DWORD)fake::clockNow;
+    pft->dwHighDateTime = (DWORD)(fake::clockNow >> 32);
 }
 
 BOOL SetLocalTime(const SYSTEMTIME *pst) { return bSetClock(pst, false); }

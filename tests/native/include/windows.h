@@ -169,6 +169,10 @@ BOOL CheckDlgButton(HWND hDlg, int id, UINT uCheck);
 UINT IsDlgButtonChecked(HWND hDlg, int id);
 BOOL ShowWindow(HWND hWnd, int nCmdShow);
 BOOL PostMessageA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+#define PBT_APMRESUMESUSPEND 0x0007
+#define PBT_APMRESUMEAUTOMATIC 0x0012
+UINT_PTR SetTimer(HWND hWnd, UINT_PTR id, UINT uMs, void *pfnProc);
+BOOL KillTimer(HWND hWnd, UINT_PTR id);
 BOOL PeekMessageA(LPMSG pMsg, HWND hWnd, UINT msgMin, UINT msgMax, UINT uRemove);
 BOOL SetWindowTextA(HWND hWnd, LPCSTR lps);
 int GetWindowTextA(HWND hWnd, LPSTR lps, int cch);
@@ -195,6 +199,7 @@ void SetLastError(DWORD dw);
 DWORD GetTickCount(void);
 BOOL SetLocalTime(const SYSTEMTIME *pst);
 BOOL SetSystemTime(const SYSTEMTIME *pst);
+void GetSystemTimeAsFileTime(LPFILETIME pft);
 BOOL FileTimeToSystemTime(const FILETIME *pft, LPSYSTEMTIME pst);
 BOOL SystemTimeToFileTime(const SYSTEMTIME *pst, LPFILETIME pft);
 BOOL QueryPerformanceCounter(LARGE_INTEGER *pli);
