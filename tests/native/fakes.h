@@ -29,7 +29,7 @@ struct ClockSet {
     bool bUtc;          // SetSystemTime rather than SetLocalTime
 };
 extern std::vector<ClockSet> clockSets;
-extern ULONGLONG clockNow;      // the clock, in file time: the setter moves it
+extern ULONGLONG clockNow;      // what the clock reads, in file time
 
 void Reset();
 std::string Item(int id);

@@ -318,9 +318,6 @@ static BOOL bSetClock(const SYSTEMTIME *pst, bool bUtc)
     fake::clockSets.push_back({*pst, bUtc});
     if (!fake::clockResult)
         dwLastError = ERROR_PRIVILEGE_NOT_HELD;
-    FILETIME ft;
-    if (fake::clockResult && bUtc && SystemTimeToFileTime(pst, &ft))
-        fake::clockNow = (ULONGLONG)ft.dwHighDateTime << 32 | ft.dwLowDateTime;
     return fake::clockResult;
 }
 
