@@ -368,8 +368,8 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME *pst, LPFILETIME pft)
     return TRUE;
 }
 
-/* No connection is made here, so no round trip is ever measured: the
- * harnesses set the one they want. */
+/* No connection is made here: the counter stands still, so every answer's
+ * bracket is a moment. */
 BOOL QueryPerformanceCounter(LARGE_INTEGER *pli)
 {
     pli->QuadPart = 0;
