@@ -10,6 +10,7 @@
 #include "../app/text.h"
 #include "../probe/connect.h"
 #include "../probe/services.h"
+#include "../timesvc/timesvc.h"
 
 #define KX_HELPFILE     "KALVEX.HLP"
 #define KX_TIMER_ID     1
@@ -387,6 +388,7 @@ static void vOnPower(HWND hDlg, WPARAM wParam)
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMESUSPEND:
         vMeterResume();
+        TimeResumed();
         if (bWoke && pfnGetTickCount() - dwWokeAt < KX_RESUME_GRACE_MS)
             break;
         bWoke = TRUE;
@@ -497,9 +499,6 @@ extern "C" INT_PTR CALLBACK Pinger(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lP
         else
             vTimerStep(hDlg);
         return FALSE;
-    case WM_POWERBROADCAST:
-        TimeOnPowerChange(wParam);
-        return TRUE;
     case WM_CLOSE:
         PostMessageA(hDlg, WM_COMMAND, IDC_EXIT, 0);
         return FALSE;

@@ -45,10 +45,8 @@ BOOL TimeStart(LPCSTR szHost)
 /* After a sleep the counter may have stood still or run on while the
  * server's clock did the other: nothing learned before it holds, and a
  * probe under way spans it, so it is dropped too. */
-void TimeOnPowerChange(WPARAM wParam)
+void TimeResumed(void)
 {
-    if (wParam != PBT_APMRESUMEAUTOMATIC && wParam != PBT_APMRESUMESUSPEND)
-        return;
     ClockFitReset();
     if (TimeFlag)
         TimeClose();

@@ -13,7 +13,7 @@ extern int TimeFlag;
 BOOL TimeStart(LPCSTR szHost);
 void TimeRead(void);
 void TimeClose(void);
-void TimeOnPowerChange(WPARAM wParam);   /* a resume starts the estimate anew */
+void TimeResumed(void);      /* a wake from sleep starts the estimate anew */
 int SetClockFromSeconds(LONGLONG t, DWORD dwLateUs);
 int FormatTimeText(const TimeFields *ptm, LPSTR lpsOut, int cchOut);
 
