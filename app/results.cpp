@@ -80,12 +80,8 @@ void vWriteResultsW(LPCWSTR lpwsResult, int bErr)
     SetDlgItemTextW(ghDlg, IDC_RESULTS, wszShown);
     if (!bErr)
         return;
-    /* Never a look-alike: "Lukasz" for "Łukasz" would name a folder that
-     * is not there.  A UTF-8 code page lacks no letter and takes no such flag. */
     char szLogged[4 * KX_RESULT_MAX + 1];   /* the longest characters of any code page */
-    if (!WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wszShown, -1, szLogged, sizeof(szLogged), "?", NULL)
-        && !WideCharToMultiByte(CP_ACP, 0, wszShown, -1, szLogged, sizeof(szLogged), NULL, NULL))
-        szLogged[0] = '\0';
+    iNarrow(wszShown, lstrlenW(wszShown), szLogged, sizeof(szLogged));
     vAppendToLog(szLogged);
 }
 
