@@ -106,34 +106,6 @@ bool ShowsFace(const Capture &cap, const Pixels &face)
     return true;
 }
 
-// A dialog holding only the Go button, with its font at `points`.
-HWND GoButtonDialog(WORD points)
-{
-    static std::vector<WORD> t;
-    t.clear();
-    auto dw = [](DWORD v) { t.push_back(LOWORD(v)); t.push_back(HIWORD(v)); };
-    auto sz = [](const char *s) { do t.push_back((WORD)*s); while (*s++); };
-    dw(WS_POPUP | DS_SETFONT);
-    dw(0);
-    for (WORD v : {1, 0, 0, 60, 30, 0, 0, 0})     // one item, place, no menu, class, title
-        t.push_back(v);
-    t.push_back(points);
-    sz("MS Sans Serif");
-    if (t.size() % 2)
-        t.push_back(0);
-    dw(WS_CHILD | WS_VISIBLE | WS_TABSTOP);
-    dw(0);
-    for (WORD v : {4, 4, 44, 21, IDC_START})
-        t.push_back(v);
-    sz(KX_CLASS_BUTTON);
-    sz("Button");
-    t.push_back(0);
-    HWND hDlg = CreateDialogIndirectParamA(GetModuleHandleA(NULL), (LPCDLGTEMPLATEA)t.data(), NULL,
-                                           KalvexDialog::Record, 0);
-    SetFocus(NULL);                                 // the normal face, not the focused one
-    return hDlg;
-}
-
 } // namespace
 
 TEST(ButtonFaces, TwelveRunLengthCodedImagesInTheStandardPalette)
@@ -194,13 +166,14 @@ TEST(ButtonFaces, EdgesPicturesAndTheFocusLine)
     }
     // The pictures: red question mark, green and red lamps, blue door with
     // a yellow knob.
-    EXPECT_GT(Face(1200).Count(RED, 0, 28), 50);
-    EXPECT_GT(Face(1201).Count(GREEN, 0, 28), 10);
-    EXPECT_EQ(0, Face(1201).Count(RED, 0, 28));
-    EXPECT_GT(Face(1202).Count(RED, 0, 28), 10);
-    EXPECT_EQ(0, Face(1202).Count(GREEN, 0, 28));
-    EXPECT_GT(Face(1203).Count(BLUE, 0, 28), 50);
-    EXPECT_GT(Face(1203).Count(YELLOW, 0, 28), 1);
+    const struct { int id, colour, least, absent; } pictures[] = {
+        {IDC_HELPBTN, RED, 51, -1}, {IDC_START, GREEN, 11, RED}, {IDC_STOP, RED, 11, GREEN},
+        {IDC_EXIT, BLUE, 51, -1}, {IDC_EXIT, YELLOW, 2, -1}};
+    for (auto &p : pictures) {
+        Face f(p.id + KX_FACE_NORMAL);
+        EXPECT_LE(p.least, f.Count(p.colour, 0, 28)) << p.id;
+        EXPECT_EQ(0, p.absent < 0 ? 0 : f.Count(p.absent, 0, 28)) << p.id;
+    }
 }
 
 TEST(BitmapButton, PaintsTheFaceOfItsState)
@@ -208,7 +181,8 @@ TEST(BitmapButton, PaintsTheFaceOfItsState)
     KalvexDialog dlg;
     HWND hDlg = dlg.hDlg;
     HWND hGo = GetDlgItem(hDlg, IDC_START);
-    Pixels normal(1201), pressed(3201), focused(5201);
+    Pixels normal(IDC_START + KX_FACE_NORMAL), pressed(IDC_START + KX_FACE_PRESSED),
+        focused(IDC_START + KX_FACE_FOCUSED);
     {
         Capture cap(hGo, RGB(255, 0, 255));
         ASSERT_GE(cap.w, 64);
@@ -237,22 +211,23 @@ TEST(BitmapButton, PaintsTheFaceOfItsState)
     EXPECT_GT(cap.Count(RGB(128, 128, 128), 0, 0, cap.w, cap.h), 100);
 }
 
+// Larger DPIs make larger buttons.  The face is shown at its own size, or
+// the largest whole multiple, where that fills the button; else stretched
+// to the full height: black rims at the top and bottom rows, the light and
+// dark bevels next to them, the label between.
 TEST(BitmapButton, FillsTheButtonsThatLargerDpisMake)
 {
-    // At 96 dpi a dialog font of 12 or 16 points lays the dialog out as 8
-    // points does at 144 or 192 dpi.  The face's own size, or the largest
-    // whole multiple, where that fills the button; else the face stretched
-    // to its full height: black rims at the top and bottom rows, the light
-    // and dark bevels next to them, the label between.
-    Pixels face(1201);
-    for (WORD points : {8, 12, 16, 24}) {
-        SCOPED_TRACE(points);
-        HWND hDlg = GoButtonDialog(points);
-        ASSERT_TRUE(hDlg);
-        Capture cap(GetDlgItem(hDlg, IDC_START), 0);
-        if (points == 8) {
-            EXPECT_TRUE(ShowsFace(cap, face));
-        } else {
+    TestWindow w;
+    Pixels face(IDC_START + KX_FACE_NORMAL);
+    const struct { int cx, cy; bool whole; } sizes[] = {{66, 34, true}, {132, 68, true}, {198, 102, true},
+                                                        {100, 50, false}, {150, 75, false}};
+    for (auto &z : sizes) {
+        SCOPED_TRACE(z.cx);
+        HWND hGo = CreateWindowA(KX_CLASS_BUTTON, "", WS_CHILD | WS_VISIBLE, 0, 0, z.cx, z.cy, w.hWnd,
+                                 (HMENU)IDC_START, GetModuleHandleA(NULL), NULL);
+        Capture cap(hGo, 0);
+        EXPECT_EQ(z.whole, ShowsFace(cap, face));
+        if (!z.whole) {
             int x = cap.w / 2, light = 0, dark = 0, black = 0;
             EXPECT_EQ(RGB(0, 0, 0), cap.At(x, 0));                 // the outer rim
             EXPECT_EQ(RGB(0, 0, 0), cap.At(x, cap.h - 1));
@@ -266,7 +241,7 @@ TEST(BitmapButton, FillsTheButtonsThatLargerDpisMake)
             EXPECT_GT(dark, 0);
             EXPECT_GT(black, 1);
         }
-        DestroyWindow(hDlg);
+        DestroyWindow(hGo);
     }
 }
 

@@ -64,34 +64,22 @@ TEST(ZoneText, UnusableTextsTakeTheSystemZoneWithoutNames)
         EXPECT_STREQ("", ZoneRules.szStdName) << t;
         EXPECT_STREQ("", ZoneRules.szDstName) << t;
     }
-    // Winter on the same system: daylight only when in effect right now.
-    UseSystemZone(480, 0, TIME_ZONE_ID_STANDARD);
-    ApplyZoneText("");
-    EXPECT_EQ(28800, ZoneRules.lOffset);
-    EXPECT_EQ(0, ZoneRules.bDaylight);
-    UseSystemZone(-60, 0, TIME_ZONE_ID_UNKNOWN);
-    ApplyZoneText("");
-    EXPECT_EQ(-3600, ZoneRules.lOffset);
-    EXPECT_EQ(0, ZoneRules.bDaylight);
-    // The standard bias is part of the standard offset.
-    UseSystemZone(300, 60, TIME_ZONE_ID_DAYLIGHT);
-    ApplyZoneText("");
-    EXPECT_EQ(21600, ZoneRules.lOffset);
-}
-
-TEST(ZoneText, FailingZoneQueryMeansUtcWithoutDaylight)
-{
-    ApplyZoneText("EST5EDT");
-    UseSystemZone(480, 0, TIME_ZONE_ID_INVALID);
-    ApplyZoneText("");
-    EXPECT_EQ(0, ZoneRules.lOffset);
-    EXPECT_EQ(0, ZoneRules.bDaylight);
-    EXPECT_STREQ("", ZoneRules.szStdName);
+    // Daylight only when in effect right now; the standard bias is part of
+    // the standard offset; a failing query, or a bias that cannot be a
+    // zone's, means UTC without daylight.
+    const struct { LONG bias, stdBias; DWORD result; LONG offset; int daylight; } zones[] = {
+        {480, 0, TIME_ZONE_ID_STANDARD, 28800, 0}, {-60, 0, TIME_ZONE_ID_UNKNOWN, -3600, 0},
+        {300, 60, TIME_ZONE_ID_DAYLIGHT, 21600, 1}, {480, 0, TIME_ZONE_ID_INVALID, 0, 0},
+        {0x7FFFFFFF, 0x7FFFFFFF, TIME_ZONE_ID_STANDARD, 0, 0},
+    };
+    for (auto &z : zones) {
+        ApplyZoneText("EST5EDT");
+        UseSystemZone(z.bias, z.stdBias, z.result);
+        ApplyZoneText("");
+        EXPECT_EQ(z.offset, ZoneRules.lOffset) << z.bias;
+        EXPECT_EQ(z.daylight, ZoneRules.bDaylight) << z.bias;
+    }
     EXPECT_EQ("Thu Jan 01 00:00:00 1970 ", Show(0));
-    // A bias that cannot be a zone's is treated the same way.
-    UseSystemZone(0x7FFFFFFF, 0x7FFFFFFF, TIME_ZONE_ID_STANDARD);
-    ApplyZoneText("");
-    EXPECT_EQ(0, ZoneRules.lOffset);
 }
 
 TEST(ZoneText, SetsAndRemovesTheTZVariable)
@@ -176,83 +164,49 @@ TEST(ZoneText, ReadsNoByteBeyondTheText)
     VirtualFree(pages, 0, MEM_RELEASE);
 }
 
-TEST(LocalTime, ChangeoversOf1998ToTheSecond)
-{
-    ApplyZoneText("EST5EDT");
-    const LONG apr5 = 891759599;     // 1998-04-05 06:59:59 UTC
-    EXPECT_EQ("Sun Apr 05 01:59:59 1998 EST", Show(apr5));
-    EXPECT_EQ("Sun Apr 05 03:00:00 1998 EDT", Show(apr5 + 1));
-    const LONG oct25 = 909295199;    // 1998-10-25 05:59:59 UTC
-    EXPECT_EQ("Sun Oct 25 01:59:59 1998 EDT", Show(oct25));
-    EXPECT_EQ("Sun Oct 25 02:00:00 1998 EDT", Show(oct25 + 1));
-    EXPECT_EQ("Sun Oct 25 02:59:59 1998 EDT", Show(oct25 + 3600));
-    EXPECT_EQ("Sun Oct 25 02:00:00 1998 EST", Show(oct25 + 3601));
-}
-
-TEST(LocalTime, ChangeoversBeforeAndAfterTheRuleOf1987)
-{
-    ApplyZoneText("EST5EDT");
-    EXPECT_EQ("Sun Apr 06 07:00:00 1986 EST", Show(513172800));
-    EXPECT_EQ("Sun Apr 27 01:59:59 1986 EST", Show(514969200 - 1));
-    EXPECT_EQ("Sun Apr 27 03:00:00 1986 EDT", Show(514969200));
-    EXPECT_EQ("Sun Oct 26 02:00:00 1986 EST", Show(530694000));
-    EXPECT_EQ("Sun Apr 05 03:00:00 1987 EDT", Show(544604400));
-    EXPECT_EQ("Sun Apr 05 01:59:59 1987 EST", Show(544604399));
-}
-
 // Seconds since 1970 of a UTC time, by the system's calendar.
-static LONGLONG Utc(int y, int mo, int d, int h, int mi = 0, int sec = 0)
+static LONGLONG Utc(int y, int mo, int d, int h = 0, int mi = 0, int sec = 0)
 {
-    SYSTEMTIME st = {};
-    st.wYear = (WORD)y;
-    st.wMonth = (WORD)mo;
-    st.wDay = (WORD)d;
-    st.wHour = (WORD)h;
-    st.wMinute = (WORD)mi;
-    st.wSecond = (WORD)sec;
+    SYSTEMTIME st = {(WORD)y, (WORD)mo, 0, (WORD)d, (WORD)h, (WORD)mi, (WORD)sec, 0};
     FILETIME ft;
     SystemTimeToFileTime(&st, &ft);
     ULONGLONG u = ((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime;
     return (LONGLONG)(u / 10000000ULL) - 11644473600LL;
 }
 
-// From 2007 on: second Sunday of March to first Sunday of November, at the
-// same hours as before; 2006 keeps April and October.
-TEST(LocalTime, ChangeoversFrom2007)
+// The second before and the second of changeovers under each rule: the
+// first Sunday of April before 1987, the last before, and from 2007 the
+// second Sunday of March to the first of November, 2006 keeping April and
+// October.  Which Sunday it is in every year is DaylightRule's; these show
+// the hour and the date that local time hands the rule.
+TEST(LocalTime, ChangeoversToTheSecond)
 {
-    ApplyZoneText("PST8PDT");
-    // the second before and the second of each change, at 10:00 UTC
-    struct { int y, mo, d; const char *before, *at; } changes[] = {
-        {2007, 3, 11, "Sun Mar 11 01:59:59 2007 PST", "Sun Mar 11 03:00:00 2007 PDT"},
-        {2007, 11, 4, "Sun Nov 04 02:59:59 2007 PDT", "Sun Nov 04 02:00:00 2007 PST"},
-        {2024, 3, 10, "Sun Mar 10 01:59:59 2024 PST", "Sun Mar 10 03:00:00 2024 PDT"},
-        {2024, 11, 3, "Sun Nov 03 02:59:59 2024 PDT", "Sun Nov 03 02:00:00 2024 PST"},
-        {2026, 3, 8, "Sun Mar 08 01:59:59 2026 PST", "Sun Mar 08 03:00:00 2026 PDT"},
-        {2026, 11, 1, "Sun Nov 01 02:59:59 2026 PDT", "Sun Nov 01 02:00:00 2026 PST"},
-        {2037, 3, 8, "Sun Mar 08 01:59:59 2037 PST", "Sun Mar 08 03:00:00 2037 PDT"},
-        {2037, 11, 1, "Sun Nov 01 02:59:59 2037 PDT", "Sun Nov 01 02:00:00 2037 PST"},
-        {2050, 3, 13, "Sun Mar 13 01:59:59 2050 PST", "Sun Mar 13 03:00:00 2050 PDT"},
-        {2050, 11, 6, "Sun Nov 06 02:59:59 2050 PDT", "Sun Nov 06 02:00:00 2050 PST"},
-        {2099, 3, 8, "Sun Mar 08 01:59:59 2099 PST", "Sun Mar 08 03:00:00 2099 PDT"},
-        {2099, 11, 1, "Sun Nov 01 02:59:59 2099 PDT", "Sun Nov 01 02:00:00 2099 PST"},
-        {2006, 4, 2, "Sun Apr 02 01:59:59 2006 PST", "Sun Apr 02 03:00:00 2006 PDT"},
-        {2006, 10, 29, "Sun Oct 29 02:59:59 2006 PDT", "Sun Oct 29 02:00:00 2006 PST"},
+    struct { const char *zone; LONGLONG t; const char *before, *at; } rows[] = {
+        {"EST5EDT", 514969200, "Sun Apr 27 01:59:59 1986 EST", "Sun Apr 27 03:00:00 1986 EDT"},
+        {"EST5EDT", 544604400, "Sun Apr 05 01:59:59 1987 EST", "Sun Apr 05 03:00:00 1987 EDT"},
+        {"EST5EDT", 891759600, "Sun Apr 05 01:59:59 1998 EST", "Sun Apr 05 03:00:00 1998 EDT"},
+        {"EST5EDT", 909295200, "Sun Oct 25 01:59:59 1998 EDT", "Sun Oct 25 02:00:00 1998 EDT"},
+        {"EST5EDT", 909298800, "Sun Oct 25 02:59:59 1998 EDT", "Sun Oct 25 02:00:00 1998 EST"},
+        {"PST8PDT", Utc(2006, 4, 2, 10), "Sun Apr 02 01:59:59 2006 PST", "Sun Apr 02 03:00:00 2006 PDT"},
+        {"PST8PDT", Utc(2006, 10, 29, 10), "Sun Oct 29 02:59:59 2006 PDT", "Sun Oct 29 02:00:00 2006 PST"},
+        {"PST8PDT", Utc(2007, 3, 11, 10), "Sun Mar 11 01:59:59 2007 PST", "Sun Mar 11 03:00:00 2007 PDT"},
+        {"PST8PDT", Utc(2007, 11, 4, 10), "Sun Nov 04 02:59:59 2007 PDT", "Sun Nov 04 02:00:00 2007 PST"},
+        {"PST8PDT", Utc(2024, 3, 10, 10), "Sun Mar 10 01:59:59 2024 PST", "Sun Mar 10 03:00:00 2024 PDT"},
+        {"PST8PDT", Utc(2024, 11, 3, 10), "Sun Nov 03 02:59:59 2024 PDT", "Sun Nov 03 02:00:00 2024 PST"},
+        {"PST8PDT", Utc(2099, 3, 8, 10), "Sun Mar 08 01:59:59 2099 PST", "Sun Mar 08 03:00:00 2099 PDT"},
+        {"PST8PDT", Utc(2099, 11, 1, 10), "Sun Nov 01 02:59:59 2099 PDT", "Sun Nov 01 02:00:00 2099 PST"},
     };
-    for (auto &c : changes) {
-        LONGLONG t = Utc(c.y, c.mo, c.d, 10);
-        EXPECT_EQ(c.before, Show(t - 1));
-        EXPECT_EQ(c.at, Show(t));
+    for (auto &r : rows) {
+        ApplyZoneText(r.zone);
+        EXPECT_EQ(r.before, Show(r.t - 1));
+        EXPECT_EQ(r.at, Show(r.t));
     }
-    // 20:00 UTC inside the weeks that changed, and the same weeks of 2006
-    struct { int y, mo, d; const char *shown; } inside[] = {
-        {2007, 3, 20, "Tue Mar 20 13:00:00 2007 PDT"}, {2007, 10, 30, "Tue Oct 30 13:00:00 2007 PDT"},
-        {2024, 3, 15, "Fri Mar 15 13:00:00 2024 PDT"}, {2024, 10, 30, "Wed Oct 30 13:00:00 2024 PDT"},
-        {2026, 3, 20, "Fri Mar 20 13:00:00 2026 PDT"}, {2026, 10, 28, "Wed Oct 28 13:00:00 2026 PDT"},
-        {2037, 4, 1, "Wed Apr 01 13:00:00 2037 PDT"}, {2037, 10, 31, "Sat Oct 31 13:00:00 2037 PDT"},
-        {2006, 3, 15, "Wed Mar 15 12:00:00 2006 PST"}, {2006, 11, 1, "Wed Nov 01 12:00:00 2006 PST"},
-    };
-    for (auto &i : inside)
-        EXPECT_EQ(i.shown, Show(Utc(i.y, i.mo, i.d, 20)));
+    // Weeks that moved in 2007 and 2006's same weeks, at 20:00 UTC.
+    ApplyZoneText("PST8PDT");
+    EXPECT_EQ("Tue Mar 20 13:00:00 2007 PDT", Show(Utc(2007, 3, 20, 20)));
+    EXPECT_EQ("Tue Oct 30 13:00:00 2007 PDT", Show(Utc(2007, 10, 30, 20)));
+    EXPECT_EQ("Wed Mar 15 12:00:00 2006 PST", Show(Utc(2006, 3, 15, 20)));
+    EXPECT_EQ("Wed Nov 01 12:00:00 2006 PST", Show(Utc(2006, 11, 1, 20)));
 }
 
 TEST(LocalTime, DaylightAppliesToEveryZoneWithADaylightName)
@@ -350,32 +304,11 @@ TEST(LocalTime, CalendarAgreesWithTheSystemAcrossTheRange)
 // The changeover Sundays of every year, found with the system's calendar.
 TEST(DaylightRule, ChangeoverSundaysOfEveryYear)
 {
-    auto yday = [](int y, int m, int d) {
-        SYSTEMTIME st = {}, jan = {};
-        st.wYear = jan.wYear = (WORD)y;
-        st.wMonth = (WORD)m;
-        st.wDay = (WORD)d;
-        jan.wMonth = jan.wDay = 1;
-        FILETIME a, b;
-        SystemTimeToFileTime(&st, &a);
-        SystemTimeToFileTime(&jan, &b);
-        auto ticks = [](const FILETIME &f) {
-            return ((ULONGLONG)f.dwHighDateTime << 32) | f.dwLowDateTime;
-        };
-        return (int)((ticks(a) - ticks(b)) / 864000000000ULL);
-    };
+    auto yday = [](int y, int m, int d) { return (int)((Utc(y, m, d) - Utc(y, 1, 1)) / 86400); };
     auto sundayOnOrBefore = [](int y, int m, int d) {
-        for (;; --d) {
-            SYSTEMTIME st = {};
-            st.wYear = (WORD)y;
-            st.wMonth = (WORD)m;
-            st.wDay = (WORD)d;
-            FILETIME ft;
-            SystemTimeToFileTime(&st, &ft);
-            FileTimeToSystemTime(&ft, &st);
-            if (st.wDayOfWeek == 0)
-                return d;
-        }
+        while ((Utc(y, m, d) / 86400 + 4) % 7)      // 1 January 1970 was a Thursday
+            --d;
+        return d;
     };
     for (int y = 1970; y <= 2106; ++y) {
         // the window's first and last month, and the last day of each

@@ -10,6 +10,8 @@
 #include <time.h>
 
 #include <algorithm>
+#include <string>
+#include <type_traits>
 
 #include <sanitizer/asan_interface.h>
 
@@ -118,15 +120,17 @@ static void vClaim(const void *p, long long n, const char *lpsCall)
         Fail("%s: told of %lld bytes, fewer are there", lpsCall, n);
 }
 
-/* Up to cch - 1 characters of lps and a terminator, as the profile, window
- * and string calls copy; returns the characters copied. */
-static int iCopyText(LPSTR lpsTo, int cch, const std::string &s)
+/* Up to cch - 1 characters of s and a terminator, as the profile, window
+ * and string calls copy, narrow or wide; returns the characters copied. */
+template <class C> static int iCopyText(C *lpTo, int cch, const std::string &s, const char *lpsCall)
 {
+    vClaim(lpTo, (long long)cch * (long long)sizeof(C), lpsCall);
     if (cch <= 0)
         return 0;
     int n = std::min((int)s.size(), cch - 1);
-    memcpy(lpsTo, s.data(), n);
-    lpsTo[n] = '\0';
+    for (int i = 0; i < n; ++i)
+        lpTo[i] = (C)(unsigned char)s[i];
+    lpTo[n] = 0;
     return n;
 }
 
@@ -143,8 +147,7 @@ BOOL SetDlgItemTextA(HWND, int id, LPCSTR lps)
 
 UINT GetDlgItemTextA(HWND, int id, LPSTR lps, int cch)
 {
-    vClaim(lps, cch, "GetDlgItemTextA");
-    return (UINT)iCopyText(lps, cch, fake::Item(id));
+    return (UINT)iCopyText(lps, cch, fake::Item(id), "GetDlgItemTextA");
 }
 
 static bool bLess(const std::string &a, const std::string &b)
@@ -208,8 +211,7 @@ BOOL SetWindowTextA(HWND, LPCSTR lps)
 
 int GetWindowTextA(HWND, LPSTR lps, int cch)
 {
-    vClaim(lps, cch, "GetWindowTextA");
-    return iCopyText(lps, cch, fake::caption);
+    return iCopyText(lps, cch, fake::caption, "GetWindowTextA");
 }
 
 BOOL MessageBeep(UINT) { return TRUE; }
@@ -266,32 +268,20 @@ int _vsnprintf(char *lps, size_t cch, const char *lpsFormat, va_list args)
 
 /* ---- kernel ---- */
 
-LPSTR lstrcpynA(LPSTR lpsTo, LPCSTR lpsFrom, int cch)
+template <class C> static C *lpCopyN(C *lpTo, const C *lpFrom, int cch)
 {
-    vClaim(lpsTo, cch, "lstrcpynA");
-    if (cch <= 0)
-        return lpsTo;
+    vClaim(lpTo, (long long)cch * (long long)sizeof(C), "lstrcpyn");
     int i = 0;
-    for (; i < cch - 1 && lpsFrom[i]; ++i)
-        lpsTo[i] = lpsFrom[i];
-    lpsTo[i] = '\0';
-    return lpsTo;
+    for (; i < cch - 1 && lpFrom[i]; ++i)
+        lpTo[i] = lpFrom[i];
+    if (cch > 0)
+        lpTo[i] = 0;
+    return lpTo;
 }
 
+LPSTR lstrcpynA(LPSTR lpsTo, LPCSTR lpsFrom, int cch) { return lpCopyN(lpsTo, lpsFrom, cch); }
+LPWSTR lstrcpynW(LPWSTR lpwsTo, LPCWSTR lpwsFrom, int cch) { return lpCopyN(lpwsTo, lpwsFrom, cch); }
 int lstrlenA(LPCSTR lps) { return lps ? (int)strlen(lps) : 0; }
-
-LPWSTR lstrcpynW(LPWSTR lpwsTo, LPCWSTR lpwsFrom, int cch)
-{
-    vClaim(lpwsTo, cch * sizeof(WCHAR), "lstrcpynW");
-    if (cch <= 0)
-        return lpwsTo;
-    int i = 0;
-    for (; i < cch - 1 && lpwsFrom[i]; ++i)
-        lpwsTo[i] = lpwsFrom[i];
-    lpwsTo[i] = L'\0';
-    return lpwsTo;
-}
-
 int lstrlenW(LPCWSTR lpws) { return lpws ? (int)wcslen(lpws) : 0; }
 
 /* The invariant locale's order, for the ASCII texts the harnesses give;
@@ -397,7 +387,7 @@ DWORD FormatMessageA(DWORD, const void *, DWORD dwMessageId, DWORD, LPSTR lpBuff
     vClaim(lpBuffer, nSize, "FormatMessageA");
     if (strlen(sz) >= nSize)
         return 0;
-    return (DWORD)iCopyText(lpBuffer, (int)nSize, sz);
+    return (DWORD)iCopyText(lpBuffer, (int)nSize, sz, "FormatMessageA");
 }
 
 BOOL SetEnvironmentVariableA(LPCSTR lpsName, LPCSTR lpsValue)
@@ -415,43 +405,30 @@ static std::string Narrow(LPCWSTR lpws, size_t n = (size_t)-1)
     return s;
 }
 
-/* Up to cch - 1 characters and a terminator, as the wide calls copy. */
-static int iCopyWide(LPWSTR lpwsTo, int cch, const std::string &s)
+/* All characters or none, the terminator too for a count of -1. */
+template <class F, class T> static int iConvert(const F *lpFrom, int cchFrom, T *lpTo, int cchTo, const char *lpsCall)
 {
-    vClaim(lpwsTo, (long long)cch * (long long)sizeof(WCHAR), "wide text");
-    if (cch <= 0)
+    size_t n = cchFrom < 0 ? std::char_traits<F>::length(lpFrom) + 1 : (size_t)cchFrom;
+    vClaim(lpTo, (long long)cchTo * (long long)sizeof(T), lpsCall);
+    if (n > (size_t)cchTo) {
+        dwLastError = 122;  /* ERROR_INSUFFICIENT_BUFFER */
         return 0;
-    int n = std::min((int)s.size(), cch - 1);
-    for (int i = 0; i < n; ++i)
-        lpwsTo[i] = (unsigned char)s[i];
-    lpwsTo[n] = 0;
-    return n;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        unsigned u = (unsigned)(typename std::make_unsigned<F>::type)lpFrom[i];
+        lpTo[i] = (T)(u < 0x100 ? u : '?');
+    }
+    return (int)n;
 }
 
 int MultiByteToWideChar(UINT, DWORD, LPCSTR lps, int cch, LPWSTR lpwsBuf, int cchWide)
 {
-    size_t n = cch < 0 ? strlen(lps) + 1 : (size_t)cch;
-    vClaim(lpwsBuf, (long long)cchWide * (long long)sizeof(WCHAR), "MultiByteToWideChar");
-    if (n > (size_t)cchWide) {
-        dwLastError = 122;  /* ERROR_INSUFFICIENT_BUFFER */
-        return 0;
-    }
-    for (size_t i = 0; i < n; ++i)
-        lpwsBuf[i] = (unsigned char)lps[i];
-    return (int)n;
+    return iConvert(lps, cch, lpwsBuf, cchWide, "MultiByteToWideChar");
 }
 
 int WideCharToMultiByte(UINT, DWORD, LPCWSTR lpws, int cchWide, LPSTR lpsBuf, int cch, LPCSTR, BOOL *)
 {
-    size_t n = cchWide < 0 ? wcslen(lpws) + 1 : (size_t)cchWide;
-    vClaim(lpsBuf, cch, "WideCharToMultiByte");
-    if (n > (size_t)cch) {
-        dwLastError = 122;
-        return 0;
-    }
-    for (size_t i = 0; i < n; ++i)
-        lpsBuf[i] = (char)(lpws[i] < 0x100 ? lpws[i] : '?');
-    return (int)n;
+    return iConvert(lpws, cchWide, lpsBuf, cch, "WideCharToMultiByte");
 }
 
 BOOL SetDlgItemTextW(HWND, int id, LPCWSTR lpws)
@@ -481,16 +458,17 @@ static std::string ProfileString(const std::string &section, const std::string &
 DWORD GetPrivateProfileStringA(LPCSTR lpsSection, LPCSTR lpsKey, LPCSTR lpsDefault, LPSTR lpsBuf,
                                DWORD nSize, LPCSTR)
 {
-    vClaim(lpsBuf, nSize, "GetPrivateProfileStringA");
-    return (DWORD)iCopyText(lpsBuf, (int)nSize, ProfileString(lpsSection, lpsKey, lpsDefault));
+    return (DWORD)iCopyText(lpsBuf, (int)nSize, ProfileString(lpsSection, lpsKey, lpsDefault),
+                            "GetPrivateProfileStringA");
 }
 
 DWORD GetPrivateProfileStringW(LPCWSTR lpwsSection, LPCWSTR lpwsKey, LPCWSTR lpwsDefault, LPWSTR lpwsBuf,
                                DWORD nSize, LPCWSTR)
 {
     std::string sDefault = Narrow(lpwsDefault);
-    return (DWORD)iCopyWide(lpwsBuf, (int)nSize, ProfileString(Narrow(lpwsSection), Narrow(lpwsKey),
-                                                               lpwsDefault ? sDefault.c_str() : NULL));
+    return (DWORD)iCopyText(lpwsBuf, (int)nSize, ProfileString(Narrow(lpwsSection), Narrow(lpwsKey),
+                                                               lpwsDefault ? sDefault.c_str() : NULL),
+                            "GetPrivateProfileStringW");
 }
 
 /* The section's lines as stored, "key=value" each ended by a NUL and the
@@ -539,7 +517,7 @@ UINT GetWindowsDirectoryW(LPWSTR lpwsBuf, UINT nSize)
     static const char szWindows[] = "C:\\windows";
     if (nSize < sizeof(szWindows))
         return sizeof(szWindows);
-    return (UINT)iCopyWide(lpwsBuf, (int)nSize, szWindows);
+    return (UINT)iCopyText(lpwsBuf, (int)nSize, szWindows, "GetWindowsDirectoryW");
 }
 
 BOOL ReadFile(HANDLE, void *pBuf, DWORD cb, DWORD *pcbRead, void *)
