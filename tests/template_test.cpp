@@ -9,52 +9,14 @@
 
 namespace {
 
-struct Template {
-    bool extended = false;
-    DWORD style = 0, exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    std::string menu, cls, title, font;
-    WORD points = 0;
-};
-
-// A name or ordinal of a dialog template; ordinals read "#n".
-std::string SzOrOrd(const WORD *&p)
+// A NUL-ended text of a dialog template, moving p past it.
+std::string Sz(const WORD *&p)
 {
-    if (*p == 0xFFFF) {
-        WORD ord = p[1];
-        p += 2;
-        return "#" + std::to_string(ord);
-    }
     std::string s;
     while (*p)
         s += (char)*p++;
     ++p;
     return s;
-}
-
-Template LoadTemplate()
-{
-    Template t;
-    HRSRC hRes = FindResourceA(NULL, KX_DIALOG, RT_DIALOG);
-    if (!hRes)
-        return t;
-    const WORD *p = (const WORD *)LockResource(LoadResource(NULL, hRes));
-    t.extended = p[0] == 1 && p[1] == 0xFFFF;
-    if (t.extended)
-        return t;
-    const DLGTEMPLATE *d = (const DLGTEMPLATE *)p;
-    t.style = d->style;
-    t.exStyle = d->dwExtendedStyle;
-    t.x = d->x, t.y = d->y, t.cx = d->cx, t.cy = d->cy;
-    p = (const WORD *)(d + 1);
-    t.menu = SzOrOrd(p);
-    t.cls = SzOrOrd(p);
-    t.title = SzOrOrd(p);
-    if (t.style & DS_SETFONT) {
-        t.points = *p++;
-        t.font = SzOrOrd(p);
-    }
-    return t;
 }
 
 // Every named control by the class its part needs; the rest of the 47 are
@@ -85,21 +47,22 @@ std::vector<HWND> Children(HWND hDlg)
 
 } // namespace
 
+// A plain template (an extended one starts with other words and fails the
+// style), no menu, our class, the title and the font.
 TEST(Template, FrameIsTheClassicGrayDialog)
 {
-    Template t = LoadTemplate();
-    ASSERT_FALSE(t.extended);
-    EXPECT_EQ(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_SETFONT, t.style);
-    EXPECT_EQ(0u, t.exStyle);
-    EXPECT_EQ(9, t.x);
-    EXPECT_EQ(16, t.y);
-    EXPECT_EQ(324, t.cx);
-    EXPECT_EQ(161, t.cy);
-    EXPECT_EQ("", t.menu);
-    EXPECT_EQ(0, lstrcmpiA(KX_CLASS_DIALOG, t.cls.c_str())) << t.cls;   // class names know no case
-    EXPECT_EQ("Kalvex", t.title);
-    EXPECT_EQ(8, t.points);
-    EXPECT_EQ("MS Sans Serif", t.font);
+    HRSRC hRes = FindResourceA(NULL, KX_DIALOG, RT_DIALOG);
+    ASSERT_TRUE(hRes);
+    const DLGTEMPLATE *d = (const DLGTEMPLATE *)LockResource(LoadResource(NULL, hRes));
+    ASSERT_EQ(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_SETFONT, d->style);
+    EXPECT_EQ(0u, d->dwExtendedStyle);
+    EXPECT_EQ((std::vector<short>{9, 16, 324, 161}), (std::vector<short>{d->x, d->y, d->cx, d->cy}));
+    const WORD *p = (const WORD *)(d + 1);
+    EXPECT_EQ("", Sz(p));                                               // no menu
+    EXPECT_EQ(0, lstrcmpiA(KX_CLASS_DIALOG, Sz(p).c_str()));            // class names know no case
+    EXPECT_EQ("Kalvex", Sz(p));
+    EXPECT_EQ(8, *p++);
+    EXPECT_EQ("MS Sans Serif", Sz(p));
 }
 
 TEST(Dialog, EveryNamedControlIsBuiltOnceOnItsClass)

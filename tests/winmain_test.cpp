@@ -128,6 +128,22 @@ int RunWinMain(const char *args = "", int show = SW_SHOWDEFAULT)
     return WinMain(GetModuleHandleA(NULL), NULL, line, show);
 }
 
+// WinMain run to its end with the watcher answering its windows, which the
+// hook records; it returns 0 and its dialog ends on Exit.
+struct WatchedRun : Watcher {
+    explicit WatchedRun(const char *args = "", int show = SW_SHOWDEFAULT)
+    {
+        pfnWSAStartup = FakeStartup;
+        {
+            Hook hook;
+            EXPECT_EQ(0, RunWinMain(args, show));
+        }
+        Join();
+        EXPECT_FALSE(forced);
+        EXPECT_TRUE(dialogSeen);
+    }
+};
+
 // A window that looks to start-up like a dialog of some program.
 struct Lookalike {
     HWND hWnd;
@@ -144,34 +160,21 @@ struct Lookalike {
 
 TEST(WinMain, FailedSocketsStartShowsItsBoxBeforeTheDialogAndCleansUpOnce)
 {
-    pfnWSAStartup = FakeStartup;
     iStartupAnswer = WSAVERNOTSUPPORTED;
     // One start-up more than the test program's own, so that a single
     // clean-up leaves the layer up and a second one would not.
     WSADATA wsa;
     ASSERT_EQ(0, WSAStartup(0x0101, &wsa));
-
-    int rc;
-    Watcher watcher;
-    {
-        Hook hook;
-        rc = RunWinMain();
-    }
-    watcher.Join();
-
-    EXPECT_EQ(0, rc);
-    EXPECT_FALSE(watcher.forced);
+    WatchedRun run;
     EXPECT_EQ(1, iStartups);
     EXPECT_EQ(0x0101, wAskedVersion);
-    EXPECT_EQ("WSAStartup Error = 10092", watcher.boxText);
-    EXPECT_EQ("Error", watcher.boxCaption);
-    EXPECT_FALSE(watcher.boxOwned);
+    EXPECT_EQ("WSAStartup Error = 10092", run.boxText);
+    EXPECT_EQ("Error", run.boxCaption);
+    EXPECT_FALSE(run.boxOwned);
     std::vector<std::string> expected = {"open #32770", "close #32770", "open " KX_CLASS_DIALOG,
                                          "close " KX_CLASS_DIALOG};
     EXPECT_EQ(expected, events);
-    // The failed start-up filled in nothing, so the dialog shows nothing.
-    EXPECT_TRUE(watcher.dialogSeen);
-    EXPECT_EQ("", watcher.versionField);
+    EXPECT_EQ("", run.versionField);    // the failed start-up filled in nothing
 
     EXPECT_TRUE(SocketsUp());           // not cleaned up twice
     WSACleanup();
@@ -182,22 +185,12 @@ TEST(WinMain, FailedSocketsStartShowsItsBoxBeforeTheDialogAndCleansUpOnce)
 
 TEST(WinMain, StartsSocketsOpensTheDialogAndIgnoresItsArguments)
 {
-    pfnWSAStartup = FakeStartup;
-    int rc;
-    Watcher watcher;
-    {
-        Hook hook;
-        rc = RunWinMain("/autostart -host 127.0.0.1", SW_HIDE);
-    }
-    watcher.Join();
-    EXPECT_EQ(0, rc);
-    EXPECT_FALSE(watcher.forced);
+    WatchedRun run("/autostart -host 127.0.0.1", SW_HIDE);     // shown although asked to hide
     EXPECT_EQ(1, iStartups);
-    EXPECT_TRUE(watcher.boxText.empty());
-    EXPECT_TRUE(watcher.dialogSeen);        // shown although asked to hide
+    EXPECT_TRUE(run.boxText.empty());
     std::vector<std::string> expected = {"open " KX_CLASS_DIALOG, "close " KX_CLASS_DIALOG};
     EXPECT_EQ(expected, events);
-    EXPECT_FALSE(watcher.versionField.empty());     // the layer's own description
+    EXPECT_FALSE(run.versionField.empty());     // the layer's own description
     EXPECT_FALSE(FileExists(IniPath()));    // no automatic start, so nothing saved
 }
 
@@ -231,19 +224,13 @@ TEST(WinMain, RunningInstanceComesToTheFrontAndNothingElseStarts)
 // dialog does not make one.
 TEST(WinMain, OnlyTheProgramsOwnDialogCountsAsRunning)
 {
-    pfnWSAStartup = FakeStartup;
     // Gray dialogs of other titles, our title on another class, and a
     // dialog like ours of no running copy.
     Lookalike help(KX_CLASS_DIALOG, KX_TITLE " Help", true);
     Lookalike other(KX_CLASS_DIALOG, KX_TITLE "0", true);
     Lookalike plain("STATIC", KX_TITLE, true);
     Lookalike orphan(KX_CLASS_DIALOG, KX_TITLE, true);
-
-    Watcher watcher;
-    EXPECT_EQ(0, RunWinMain());
-    watcher.Join();
-    EXPECT_TRUE(watcher.dialogSeen);
-    EXPECT_FALSE(watcher.forced);
+    WatchedRun run;
     EXPECT_EQ(1, iStartups);
     EXPECT_TRUE(IsIconic(help.hWnd) && IsIconic(other.hWnd) && IsIconic(plain.hWnd) &&
                 IsIconic(orphan.hWnd));
