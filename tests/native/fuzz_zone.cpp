@@ -2,7 +2,10 @@
  * Input: instant t (4 bytes, little-endian), the system zone's Bias and
  * StandardBias (4 each) and answer (1), an hour, a day of the year (2) and
  * a year (1) for the daylight rule alone, then the zone text. */
+#include <ctype.h>
 #include <time.h>
+
+#include <algorithm>
 
 #include "fakes.h"
 #include "../../timesvc/timesvc.h"
@@ -19,14 +22,6 @@ static struct tm tmUtc(long long llSecs)
     struct tm tm;
     gmtime_r(&t, &tm);
     return tm;
-}
-
-static bool bAllLetters(const char *lps, size_t n)
-{
-    for (size_t i = 0; i < n; ++i)
-        if (!((lps[i] >= 'A' && lps[i] <= 'Z') || (lps[i] >= 'a' && lps[i] <= 'z')))
-            return false;
-    return true;
 }
 
 static void vCheckRules(const std::string &sText)
@@ -50,7 +45,9 @@ static void vCheckRules(const std::string &sText)
     if (ZoneRules.lOffset % 3600 != 0)
         Fail("offset %d from \"%s\"", (int)ZoneRules.lOffset, sText.c_str());
     size_t nDst = strlen(ZoneRules.szDstName);
-    if (ZoneRules.bDaylight ? nDst != 3 || !bAllLetters(ZoneRules.szDstName, 3) : nDst != 0)
+    bool bLetters = std::all_of(ZoneRules.szDstName, ZoneRules.szDstName + nDst,
+                                [](char c) { return isalpha((unsigned char)c) != 0; });
+    if (ZoneRules.bDaylight ? nDst != 3 || !bLetters : nDst != 0)
         Fail("daylight name \"%s\" with bDaylight %d", ZoneRules.szDstName, (int)ZoneRules.bDaylight);
 }
 
