@@ -3,6 +3,7 @@
  * StandardBias (4 each) and answer (1), an hour, a day of the year (2) and
  * a year (1) for the daylight rule alone, then the zone text. */
 #include <ctype.h>
+#include <string.h>
 #include <time.h>
 
 #include <algorithm>
@@ -135,7 +136,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fake::tzResult = adwZoneIds[data[12] % 4];
     std::string sText = TextOf(data + 17, size - 17);
 
-    ApplyZoneText(sText.c_str());
+    /* in a buffer of exactly its size, so that a read past it is caught */
+    char *lpsText = new char[sText.size() + 1];
+    memcpy(lpsText, sText.c_str(), sText.size() + 1);
+    ApplyZoneText(lpsText);
+    delete[] lpsText;
     vCheckRules(sText);
     vCheckLocalTime(iGet32(data), data[13] % 32);
 
