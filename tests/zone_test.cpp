@@ -48,7 +48,6 @@ TEST(ZoneText, UsableTextsGiveNamesOffsetAndDaylight)
         EXPECT_STREQ(r.std, ZoneRules.szStdName) << r.text;
         EXPECT_EQ(r.offset, ZoneRules.lOffset) << r.text;
         EXPECT_STREQ(r.dst, ZoneRules.szDstName) << r.text;
-        EXPECT_EQ(0, ZoneRules.szDstName[3]) << r.text;
         EXPECT_EQ(r.daylight, ZoneRules.bDaylight) << r.text;
     }
 }

@@ -328,14 +328,8 @@ BOOL FileTimeToSystemTime(const FILETIME *pft, LPSYSTEMTIME pst)
     struct tm tm;
     if (ull >= 0x8000000000000000ULL || !gmtime_r(&t, &tm))
         return FALSE;
-    pst->wYear = (WORD)(tm.tm_year + 1900);
-    pst->wMonth = (WORD)(tm.tm_mon + 1);
-    pst->wDayOfWeek = (WORD)tm.tm_wday;
-    pst->wDay = (WORD)tm.tm_mday;
-    pst->wHour = (WORD)tm.tm_hour;
-    pst->wMinute = (WORD)tm.tm_min;
-    pst->wSecond = (WORD)tm.tm_sec;
-    pst->wMilliseconds = (WORD)(ull / 10000 % 1000);
+    *pst = {(WORD)(tm.tm_year + 1900), (WORD)(tm.tm_mon + 1), (WORD)tm.tm_wday, (WORD)tm.tm_mday,
+            (WORD)tm.tm_hour, (WORD)tm.tm_min, (WORD)tm.tm_sec, (WORD)(ull / 10000 % 1000)};
     return TRUE;
 }
 
@@ -483,10 +477,8 @@ DWORD GetPrivateProfileSectionW(LPCWSTR lpwsSection, LPWSTR lpwsBuf, DWORD nSize
             block += kv.first.substr(prefix.size()) + "=" + kv.second + '\0';
     if (nSize < 2)
         return 0;
-    size_t n = std::min(block.size(), (size_t)nSize - 2);
-    for (size_t i = 0; i < n; ++i)
-        lpwsBuf[i] = (unsigned char)block[i];
-    lpwsBuf[n] = lpwsBuf[n + 1] = 0;
+    int n = iCopyText(lpwsBuf, (int)nSize - 1, block, "GetPrivateProfileSectionW");
+    lpwsBuf[n + 1] = 0;
     return (DWORD)n;
 }
 
