@@ -110,15 +110,6 @@ TEST(HelpView, FileInTheCurrentFolderWithBareLineFeeds)
     HelpViewA(NULL, "OWN.HLP", HELP_QUIT, 0);
 }
 
-TEST(HelpView, MissingFileSaysWhereItWasLookedFor)
-{
-    EXPECT_FALSE(HelpViewA(NULL, "NOSUCH.HLP", HELP_CONTENTS, 0));
-    ASSERT_TRUE(hHelpViewWindow());
-    EXPECT_NE(std::string::npos, HelpText().find("NOSUCH.HLP"));
-    HelpViewA(NULL, "NOSUCH.HLP", HELP_QUIT, 0);
-    EXPECT_EQ(NULL, hHelpViewWindow());
-}
-
 TEST(HelpView, OversizedFileIsCutAndNulsAreShown)
 {
     std::string body("A\0B\n", 4);

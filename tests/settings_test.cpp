@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 #include "driver.h"
 #include "kalvex_dialog.h"
@@ -112,14 +113,12 @@ TEST(Settings, IntervalIsNeverBelowTwentyAndKeepsItsUnit)
         EXPECT_EQ(20, iTimeVal) << value;
     }
     KalvexDialog d;
-    d.Set(IDC_INTERVAL, "45s");
-    Start(d);
-    EXPECT_EQ(45, iTimeVal);
-    EXPECT_EQ("45s", IniValue("Default", "Interval"));
-    d.Set(IDC_INTERVAL, "7s");
-    Start(d);
-    EXPECT_EQ(20, iTimeVal);
-    EXPECT_EQ("20", IniValue("Default", "Interval"));
+    for (auto c : {std::make_tuple("45s", 45, "45s"), std::make_tuple("7s", 20, "20")}) {
+        d.Set(IDC_INTERVAL, std::get<0>(c));
+        Start(d);
+        EXPECT_EQ(std::get<1>(c), iTimeVal);
+        EXPECT_EQ(std::get<2>(c), IniValue("Default", "Interval"));
+    }
 }
 
 TEST(Settings, HostListKeepsOnlyNamesAndSavesEachWithOneSeparator)

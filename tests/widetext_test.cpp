@@ -18,14 +18,19 @@ TEST(WideText, NarrowingFitsAnyBufferAndTakesNoLookAlike)
     }
 }
 
+// A missing help file is said in the help window, with the folders where
+// it was looked for; closing that window ends it.
 TEST(WideText, HelpWindowShowsAFolderNameOutsideTheCodePage)
 {
     WCHAR wszHome[MAX_PATH], wszText[4096];
     GetCurrentDirectoryW(MAX_PATH, wszHome);
     CreateDirectoryW(L"\u041f\u0451\u0442\u0440", NULL);
     ASSERT_TRUE(SetCurrentDirectoryW(L"\u041f\u0451\u0442\u0440"));
-    HelpViewA(NULL, "NOSUCH.HLP", HELP_CONTENTS, 0);
+    EXPECT_FALSE(HelpViewA(NULL, "NOSUCH.HLP", HELP_CONTENTS, 0));
     SetCurrentDirectoryW(wszHome);
     GetDlgItemTextW(hHelpViewWindow(), IDC_HELP_TEXT, wszText, 4096);
+    EXPECT_NE(nullptr, wcsstr(wszText, L"NOSUCH.HLP")) << wszText;
     EXPECT_NE(nullptr, wcsstr(wszText, L"\\\u041f\u0451\u0442\u0440, and is in neither")) << wszText;
+    HelpViewA(NULL, "NOSUCH.HLP", HELP_QUIT, 0);
+    EXPECT_EQ(NULL, hHelpViewWindow());
 }

@@ -242,13 +242,10 @@ TEST(LocalTime, CalendarAgreesWithTheSystemAcrossTheRange)
         ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
         const TimeFields *ptm = LocalTimeOf(t);
         ASSERT_TRUE(ptm);
-        EXPECT_EQ(st.wYear - 1900, ptm->iYear) << t;
-        EXPECT_EQ(st.wMonth - 1, ptm->iMon) << t;
-        EXPECT_EQ(st.wDay, ptm->iMday) << t;
-        EXPECT_EQ(st.wDayOfWeek, ptm->iWday) << t;
-        EXPECT_EQ(st.wHour, ptm->iHour) << t;
-        EXPECT_EQ(st.wMinute, ptm->iMin) << t;
-        EXPECT_EQ(st.wSecond, ptm->iSec) << t;
+        EXPECT_EQ((std::vector<int>{st.wYear - 1900, st.wMonth - 1, st.wDay, st.wDayOfWeek, st.wHour,
+                                    st.wMinute, st.wSecond}),
+                  (std::vector<int>{ptm->iYear, ptm->iMon, ptm->iMday, ptm->iWday, ptm->iHour, ptm->iMin,
+                                    ptm->iSec})) << t;
     }
 }
 
@@ -266,20 +263,14 @@ TEST(DaylightRule, ChangeoverSundaysOfEveryYear)
         // changeover week in them
         int sm = y >= 2007 ? 3 : 4, sd = y >= 2007 ? 14 : y >= 1987 ? 7 : 30;
         int em = y >= 2007 ? 11 : 10, ed = y >= 2007 ? 7 : 31;
-        int s = yday(y, sm, sundayOnOrBefore(y, sm, sd));
-        EXPECT_EQ(0, IsDaylightTime(23, s - 1, y)) << y;
-        EXPECT_EQ(0, IsDaylightTime(1, s, y)) << y;
-        EXPECT_EQ(1, IsDaylightTime(2, s, y)) << y;
-        EXPECT_EQ(1, IsDaylightTime(0, s + 1, y)) << y;
-        int e = yday(y, em, sundayOnOrBefore(y, em, ed));
-        EXPECT_EQ(1, IsDaylightTime(23, e - 1, y)) << y;
-        EXPECT_EQ(1, IsDaylightTime(1, e, y)) << y;
-        EXPECT_EQ(0, IsDaylightTime(2, e, y)) << y;
-        EXPECT_EQ(0, IsDaylightTime(0, e + 1, y)) << y;
-        EXPECT_EQ(0, IsDaylightTime(12, yday(y, sm, 1) - 1, y)) << y;
-        EXPECT_EQ(1, IsDaylightTime(12, yday(y, sm + 1, 1), y)) << y;
-        EXPECT_EQ(1, IsDaylightTime(12, yday(y, em, 1) - 1, y)) << y;
-        EXPECT_EQ(0, IsDaylightTime(12, yday(y, em + 1, 1), y)) << y;
+        int s = yday(y, sm, sundayOnOrBefore(y, sm, sd)), e = yday(y, em, sundayOnOrBefore(y, em, ed));
+        // around 02:00 of each changeover Sunday, and noon next to each month's edge
+        const struct { int hour, day, on; } probes[] = {
+            {23, s - 1, 0}, {1, s, 0}, {2, s, 1}, {0, s + 1, 1}, {23, e - 1, 1}, {1, e, 1}, {2, e, 0}, {0, e + 1, 0},
+            {12, yday(y, sm, 1) - 1, 0}, {12, yday(y, sm + 1, 1), 1}, {12, yday(y, em, 1) - 1, 1},
+            {12, yday(y, em + 1, 1), 0}};
+        for (auto &p : probes)
+            EXPECT_EQ(p.on, IsDaylightTime(p.hour, p.day, y)) << y << " " << p.day << " " << p.hour;
     }
     // 29 February counts as February, 1 March of a leap year as March.
     EXPECT_EQ(0, IsDaylightTime(12, 59, 1996));

@@ -150,11 +150,6 @@ UINT GetDlgItemTextA(HWND, int id, LPSTR lps, int cch)
     return (UINT)iCopyText(lps, cch, fake::Item(id), "GetDlgItemTextA");
 }
 
-static bool bLess(const std::string &a, const std::string &b)
-{
-    return strcasecmp(a.c_str(), b.c_str()) < 0;
-}
-
 /* The one combo box, sorted as the dialog's Host box is. */
 LRESULT SendDlgItemMessageA(HWND, int, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -163,7 +158,9 @@ LRESULT SendDlgItemMessageA(HWND, int, UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case CB_ADDSTRING: {
         std::string s = (LPCSTR)lParam;
-        auto it = std::upper_bound(list.begin(), list.end(), s, bLess);
+        auto it = std::upper_bound(list.begin(), list.end(), s, [](const std::string &a, const std::string &b) {
+            return strcasecmp(a.c_str(), b.c_str()) < 0;
+        });
         return list.insert(it, s) - list.begin();
     }
     case CB_GETCOUNT:
