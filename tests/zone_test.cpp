@@ -40,6 +40,9 @@ TEST(ZoneText, UsableTextsGiveNamesOffsetAndDaylight)
         {"JST-9JDTM3.2.0", "JST", -32400, "JDT", 1},
         // bytes above 127 are neither letters nor digits
         {"PST8\xC4PDT", "PST", 28800, "PDT", 1}, {"PST8\xC4\xD6\xDC", "PST", 28800, "", 0},
+        // the hour counts whose seconds still fit 32 bits
+        {"AAA596523", "AAA", 596523L * 3600, "", 0}, {"AAA-596523", "AAA", -596523L * 3600, "", 0},
+        {"AAA+0000000000000000000000000000000001", "AAA", 3600, "", 0},
     };
     UseSystemZone(-600, 0, TIME_ZONE_ID_DAYLIGHT);     // must not be consulted
     for (auto &r : rows) {
@@ -54,8 +57,11 @@ TEST(ZoneText, UsableTextsGiveNamesOffsetAndDaylight)
 
 TEST(ZoneText, UnusableTextsTakeTheSystemZoneWithoutNames)
 {
-    const char *texts[] = {"PST+", "EST 5EDT", "CEST-2", "", "PS8PDT", "PST", "PSTX8",
-                           "P1T8", "\xC4ST8PDT", "PS\xDF" "8"};
+    // Hour counts whose seconds do not fit 32 bits are unusable too: the
+    // system zone rather than a wrapped offset.
+    const char *texts[] = {"PST+", "EST 5EDT", "CEST-2", "", "PS8PDT", "PST", "PSTX8", "P1T8", "\xC4ST8PDT",
+                           "PS\xDF" "8", "AAA596524BBB", "AAA-596524", "AAA4294967296",
+                           "AAA99999999999999999999999999999999999"};
     for (const char *t : texts) {
         ApplyZoneText("EST5EDT");
         UseSystemZone(480, 0, TIME_ZONE_ID_DAYLIGHT);
@@ -99,29 +105,6 @@ TEST(ZoneText, SetsAndRemovesTheTZVariable)
     EXPECT_EQ(longText.substr(0, 39), sz);
     EXPECT_EQ(18000, ZoneRules.lOffset);
     EXPECT_EQ(0, ZoneRules.bDaylight);
-}
-
-// Hour counts whose seconds do not fit 32 bits make the text unusable: the
-// system zone is taken rather than a wrapped offset.
-TEST(ZoneText, HourCountsBeyondThe32BitOffsetAreUnusable)
-{
-    struct { const char *text; LONG offset; } fit[] = {
-        {"AAA596523", 596523L * 3600}, {"AAA-596523", -596523L * 3600},
-        {"AAA+0000000000000000000000000000000001", 3600},
-    };
-    for (auto &r : fit) {
-        ApplyZoneText(r.text);
-        EXPECT_EQ(r.offset, ZoneRules.lOffset) << r.text;
-        EXPECT_STREQ("AAA", ZoneRules.szStdName) << r.text;
-    }
-    const char *tooBig[] = {"AAA596524BBB", "AAA-596524", "AAA4294967296",
-                            "AAA99999999999999999999999999999999999"};
-    for (const char *t : tooBig) {
-        UseSystemZone(-120, 0, TIME_ZONE_ID_STANDARD);
-        ApplyZoneText(t);
-        EXPECT_EQ(-7200, ZoneRules.lOffset) << t;
-        EXPECT_STREQ("", ZoneRules.szStdName) << t;
-    }
 }
 
 // Seconds since 1970 of a UTC time, by the system's calendar.
