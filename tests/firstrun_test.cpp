@@ -1,5 +1,5 @@
 // What the first Start sets going: the second probe one step after the
-// first, and the Interval it runs with.
+// first.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -29,14 +29,4 @@ TEST(FirstRun, TheSecondProbeComesOnceOneStepAfterTheFirstHoweverLongTheSave)
         sent.push_back(SentCount);
     }
     EXPECT_EQ((std::vector<int>{1, 2, 2, 2, 2, 2, 2}), sent);
-}
-
-TEST(FirstRun, StartShowsTheIntervalItSavesAndUses)
-{
-    WritePrivateProfileStringA("Default", "Host", LoopAddr(1).c_str(), "KALVEX.INI");
-    KalvexDialog d(Pinger);
-    d.Set(IDC_INTERVAL, "7s");
-    d.Command(IDC_START);
-    EXPECT_EQ("20", d.Text(IDC_INTERVAL));
-    d.Command(IDC_STOP);
 }
