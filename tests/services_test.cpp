@@ -97,20 +97,28 @@ TEST(Kalv, FailedProbesLeaveTheServiceFree)
 
 /* ---- DayTime ---- */
 
-TEST(DayTime, ShowsTheDateLineWithItsLineEnd)
+// DayTime, Quote and Users show each reply whole, line end and all.
+TEST(Services, RepliesAreShownWholeAndCountedButNeverLogged)
 {
-    Probe p(2, DAYTIME_PORT, Says("Mon Mar  4 12:34:56 2024\r\n"));
-    ASSERT_TRUE(Launch(p.w, IDC_DAYTIME, p.host));
-    EXPECT_EQ(cli_sock, ts);
-    ASSERT_TRUE(WaitFree(DayTimeFlag));
-
-    EXPECT_EQ("Time from " + p.host + ": Mon Mar  4 12:34:56 2024\r\n", p.w.Results());
-    EXPECT_EQ(1, RecvCount);
-    EXPECT_STREQ("1", szRecv);
-    EXPECT_EQ("1", ItemText(p.w.hWnd, IDC_RECV));
+    const struct { int radio; u_short port; SOCKET *sock; int *flag; const char *reply, *from; } cases[] = {
+        {IDC_DAYTIME, DAYTIME_PORT, &ts, &DayTimeFlag, "Mon Mar  4 12:34:56 2024\r\n", "Time from "},
+        {IDC_QUOTE, QUOTE_PORT, &qs, &QuoteFlag, "Carpe diem.\r\n", "Quote from "},
+        {IDC_USERS, USERS_PORT, &us, &UserFlag, "root     tty1\r\n", "Users from "},
+    };
+    int n = 0;
+    for (auto &c : cases) {
+        Probe p(++n, c.port, Says(c.reply));
+        ASSERT_TRUE(Launch(p.w, c.radio, p.host));
+        EXPECT_EQ(cli_sock, *c.sock);
+        ASSERT_TRUE(WaitFree(*c.flag));
+        EXPECT_EQ(c.from + p.host + ": " + c.reply, p.w.Results());
+        EXPECT_EQ(std::to_string(n), ItemText(p.w.hWnd, IDC_RECV));
+        ASSERT_TRUE(p.srv.WaitDone());
+        EXPECT_TRUE(p.srv.PeerClosed());
+    }
+    EXPECT_EQ(3, RecvCount);
+    EXPECT_STREQ("3", szRecv);
     EXPECT_FALSE(LogExists());
-    ASSERT_TRUE(p.srv.WaitDone());
-    EXPECT_TRUE(p.srv.PeerClosed());
 }
 
 TEST(DayTime, EmptyReplyIsASuccessWithEmptyText)
@@ -130,38 +138,7 @@ TEST(DayTime, EmptyReplyIsASuccessWithEmptyText)
     EXPECT_FALSE(LogExists());
 }
 
-TEST(DayTime, FailingReceiveIsLogged)
-{
-    Probe p(4, DAYTIME_PORT);
-    ASSERT_TRUE(Launch(p.w, IDC_DAYTIME, p.host));
-    ASSERT_TRUE(WaitForResults(p.w, "Socket Connected.."));
-    closesocket(ts);                        // the receive then fails for certain
-    PostSocketEvent(p.w, ts, FD_READ);
-
-    const std::string text = "Recv Winsock error #10038 DESCRIPTOR NOT A SOCKET; service probably not running";
-    EXPECT_EQ(text, p.w.Results());
-    EXPECT_EQ(Record(std::string(KX_TITLE " online for ") + szTime + "; @IP " + szMyIP, text, szMyIP),
-              LogText());
-    EXPECT_EQ(0, RecvCount);
-    EXPECT_EQ(0, DayTimeFlag);
-}
-
-TEST(DayTime, WouldBlockLeavesReadingAndStillCloses)
-{
-    Probe p(5, DAYTIME_PORT);               // accepts and says nothing
-    ASSERT_TRUE(Launch(p.w, IDC_DAYTIME, p.host));
-    ASSERT_TRUE(WaitForResults(p.w, "Socket Connected.."));
-    PostSocketEvent(p.w, ts, FD_READ);
-
-    EXPECT_EQ("Reading", p.w.Results());
-    EXPECT_FALSE(LogExists());
-    EXPECT_EQ(0, RecvCount);
-    EXPECT_EQ(0, DayTimeFlag);
-    ASSERT_TRUE(p.srv.WaitDone());
-    EXPECT_TRUE(p.srv.PeerClosed());
-}
-
-/* ---- Quote and Users ---- */
+/* ---- Quote ---- */
 
 TEST(Quote, LongReplyIsReadIn255BytesAndTheRestDrained)
 {
@@ -186,60 +163,6 @@ TEST(Quote, LongReplyIsReadIn255BytesAndTheRestDrained)
     QuoteClose();
     EXPECT_EQ(0, QuoteFlag);
     EXPECT_LE(bytes, 0);                    // the other 445 bytes were read away
-    EXPECT_FALSE(LogExists());
-}
-
-TEST(QuoteAndUsers, RepliesAreShownAndCountedButNeverLogged)
-{
-    {
-        Probe p(7, QUOTE_PORT, Says("Carpe diem.\r\n"));
-        ASSERT_TRUE(Launch(p.w, IDC_QUOTE, p.host));
-        ASSERT_TRUE(WaitFree(QuoteFlag));
-        EXPECT_EQ("Quote from " + p.host + ": Carpe diem.\r\n", p.w.Results());
-    }
-    {
-        Probe p(1, USERS_PORT, Says("root     tty1\r\n"));
-        ASSERT_TRUE(Launch(p.w, IDC_USERS, p.host));
-        EXPECT_EQ(cli_sock, us);
-        ASSERT_TRUE(WaitFree(UserFlag));
-        EXPECT_EQ("Users from " + p.host + ": root     tty1\r\n", p.w.Results());
-        EXPECT_EQ("2", ItemText(p.w.hWnd, IDC_RECV));
-    }
-    EXPECT_EQ(2, RecvCount);
-    EXPECT_FALSE(LogExists());
-}
-
-TEST(QuoteAndUsers, FailuresAreShownButNeverLogged)
-{
-    const struct {
-        int n;
-        u_short port;
-        int radio;
-        int *flag;
-        SOCKET *sock;
-        void (*read)(void);
-        const char *prefix;
-    } cases[] = {
-        {8, QUOTE_PORT, IDC_QUOTE, &QuoteFlag, &qs, QuoteRead, ""},
-        {2, USERS_PORT, IDC_USERS, &UserFlag, &us, UserRead, "User "},
-    };
-    for (auto &c : cases) {
-        SCOPED_TRACE(c.port);
-        Probe p(c.n, c.port);
-        ASSERT_TRUE(Launch(p.w, c.radio, p.host));
-        ASSERT_TRUE(WaitForResults(p.w, "Socket Connected.."));
-        // Nothing there yet: the previous result comes back.
-        lstrcpynA(szResult, "an earlier answer", sizeof(szResult));
-        c.read();
-        EXPECT_EQ("an earlier answer", p.w.Results());
-
-        closesocket(*c.sock);
-        PostSocketEvent(p.w, *c.sock, FD_READ);
-        EXPECT_EQ(std::string(c.prefix) + "Recv Winsock error #10038 DESCRIPTOR NOT A SOCKET; service probably not running",
-                  p.w.Results());
-        EXPECT_EQ(0, *c.flag);
-    }
-    EXPECT_EQ(0, RecvCount);
     EXPECT_FALSE(LogExists());
 }
 
@@ -274,33 +197,6 @@ TEST(Finger, UserNameIsCutAt39Characters)
     ASSERT_TRUE(WaitFree(FingerFlag));
     ASSERT_TRUE(p.srv.WaitDone());
     EXPECT_EQ(user.substr(0, 39) + "\r\n", p.srv.Received());
-}
-
-TEST(Finger, ReceiveFailuresAreLogged)
-{
-    {
-        Probe p(5, FINGER_PORT, Says("", true));   // reads the request, never answers
-        SetDlgItemTextA(p.w.hWnd, IDC_USER, "bob");
-        ASSERT_TRUE(Launch(p.w, IDC_FINGER, p.host));
-        ASSERT_TRUE(WaitForResults(p.w, "Sent 5 bytes to " + p.host));
-        PostSocketEvent(p.w, fs, FD_READ);
-        EXPECT_EQ("Recv is blocking..", p.w.Results());
-        EXPECT_NE(std::string::npos, LogText().find(" -=- Recv is blocking.. my IP = "));
-        EXPECT_EQ(0, FingerFlag);
-        ASSERT_TRUE(p.srv.WaitDone());
-        EXPECT_EQ("bob\r\n", p.srv.Received());
-    }
-    {
-        Probe p(6, FINGER_PORT, Says("", true));
-        ASSERT_TRUE(Launch(p.w, IDC_FINGER, p.host));
-        ASSERT_TRUE(WaitForResults(p.w, "Sent 2 bytes to " + p.host));
-        closesocket(fs);
-        PostSocketEvent(p.w, fs, FD_READ);
-        const std::string text = "Recv Winsock error #10038 DESCRIPTOR NOT A SOCKET; finger probably not running";
-        EXPECT_EQ(text, p.w.Results());
-        EXPECT_NE(std::string::npos, LogText().find(" -=- " + text + " my IP = "));
-    }
-    EXPECT_EQ(0, RecvCount);
 }
 
 TEST(Finger, RequestIsWrittenOncePerProbe)
@@ -355,52 +251,79 @@ TEST(Finger, LongestHostAndReplyStayWithinTheResult)
     FingerClose();
 }
 
-/* ---- checksum ---- */
+/* ---- Every reading service ---- */
 
-namespace {
-
-// Straightforward one's-complement sum over little-endian words.
-u_short Reference(const std::vector<unsigned char> &data)
+// A read that finds nothing yet, and one whose receive fails, each end the
+// probe; what they show is the service's own, and only DayTime and Finger,
+// whose answers matter, log their failures.
+TEST(Services, EmptyAndFailedReadsEndTheProbeAndLogWhereAnswersMatter)
 {
-    unsigned long long sum = 0;
-    for (size_t i = 0; i < data.size(); i += 2) {
-        unsigned lo = data[i];
-        unsigned hi = i + 1 < data.size() ? data[i + 1] : 0;
-        sum += lo | (hi << 8);
+    const std::string failed = "Recv Winsock error #10038 DESCRIPTOR NOT A SOCKET; ";
+    const struct {
+        int radio;
+        u_short port;
+        SOCKET *sock;
+        int *flag;
+        bool broken;
+        std::string shown;
+        bool logged;
+    } cases[] = {
+        {IDC_DAYTIME, DAYTIME_PORT, &ts, &DayTimeFlag, false, "Reading", false},
+        {IDC_DAYTIME, DAYTIME_PORT, &ts, &DayTimeFlag, true, failed + "service probably not running", true},
+        {IDC_QUOTE, QUOTE_PORT, &qs, &QuoteFlag, false, "an earlier answer", false},
+        {IDC_QUOTE, QUOTE_PORT, &qs, &QuoteFlag, true, failed + "service probably not running", false},
+        {IDC_USERS, USERS_PORT, &us, &UserFlag, false, "an earlier answer", false},
+        {IDC_USERS, USERS_PORT, &us, &UserFlag, true, "User " + failed + "service probably not running", false},
+        {IDC_FINGER, FINGER_PORT, &fs, &FingerFlag, false, "Recv is blocking..", true},
+        {IDC_FINGER, FINGER_PORT, &fs, &FingerFlag, true, failed + "finger probably not running", true},
+    };
+    int n = 0;
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.shown);
+        DeleteFileA(KX_LOGFILE);
+        Probe p(++n, c.port, Says("", c.radio == IDC_FINGER));     // says nothing
+        ASSERT_TRUE(Launch(p.w, c.radio, p.host));
+        ASSERT_TRUE(WaitForResults(p.w, c.radio == IDC_FINGER ? "Sent 2 bytes to " + p.host : "Socket Connected.."));
+        lstrcpynA(szResult, "an earlier answer", sizeof(szResult));
+        if (c.broken)
+            closesocket(*c.sock);                   // the receive then fails for certain
+        PostSocketEvent(p.w, *c.sock, FD_READ);
+        EXPECT_EQ(c.shown, p.w.Results());
+        EXPECT_EQ(0, *c.flag);
+        const std::string caption = std::string(KX_TITLE " online for ") + szTime + "; @IP " + szMyIP;
+        EXPECT_EQ(c.logged ? Record(caption, c.shown, szMyIP) : "", LogText());
+        ASSERT_TRUE(p.srv.WaitDone());
+        EXPECT_TRUE(p.srv.PeerClosed());
     }
-    while (sum >> 16)
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    return (u_short)~sum;
+    EXPECT_EQ(0, RecvCount);
 }
 
-}  // namespace
+/* ---- checksum ---- */
 
-TEST(Checksum, KnownValues)
+// The one's-complement sum over little-endian words, checked by what defines
+// it: data followed by its sum sums to zero, an odd last byte is the low half
+// of a word of its own, and every carry is folded back in.
+TEST(Checksum, KnownValuesAndTheSumsOwnProperties)
 {
     EXPECT_EQ(0x9D3B, checksum("abc", 3));
     EXPECT_EQ(0xFFFF, checksum("", 0));
     EXPECT_EQ(0xFFFF, checksum(nullptr, 0));
-}
 
-TEST(Checksum, AgreesWithAnIndependentSumForOddAndEvenLengths)
-{
     std::vector<unsigned char> data(4097);
     unsigned x = 12345;
     for (auto &b : data) {
         x = x * 1103515245u + 12345u;
         b = (unsigned char)(x >> 16);
     }
-    std::vector<unsigned char> even(data.begin(), data.end() - 1);
-    EXPECT_EQ(Reference(even), checksum(even.data(), (int)even.size()));
-    EXPECT_EQ(Reference(data), checksum(data.data(), (int)data.size()));
+    u_short odd = checksum(data.data(), (int)data.size());
+    data.push_back(0);
+    EXPECT_EQ(odd, checksum(data.data(), (int)data.size()));
+    data.resize(4096);
+    u_short c = checksum(data.data(), (int)data.size());
+    data.push_back((unsigned char)(c & 0xFF));
+    data.push_back((unsigned char)(c >> 8));
+    EXPECT_EQ(0, checksum(data.data(), (int)data.size()));
 
-    // The sum's defining property: data followed by its checksum sums to zero.
-    u_short c = checksum(even.data(), (int)even.size());
-    even.push_back((unsigned char)(c & 0xFF));
-    even.push_back((unsigned char)(c >> 8));
-    EXPECT_EQ(0, checksum(even.data(), (int)even.size()));
-
-    // All ones over the whole 64 KiB the sum is meant for.
-    std::vector<unsigned char> ones(65536, 0xFF);
-    EXPECT_EQ(Reference(ones), checksum(ones.data(), (int)ones.size()));
+    std::vector<unsigned char> ones(65536, 0xFF);      // the whole 64 KiB the sum is meant for
+    EXPECT_EQ(0, checksum(ones.data(), (int)ones.size()));
 }
