@@ -50,32 +50,20 @@ TEST(Meter, TimeOnLineRunsFromTheFirstStartAndWrapsAfter2To32ms)
     EXPECT_EQ("00:00:05", d.Text(IDC_TIMEONLINE));
 }
 
+// The charge is the hourly rate times the whole time on line, to the cent;
+// a rate that is no positive number charges nothing.  The charge shows in
+// full however large it grows; past the float range it stays at the largest
+// amount a float holds.
 TEST(Meter, ChargeFollowsTheHourlyRate)
-{
-    KalvexDialog d;
-    const DWORD base = fake::tick;
-    StartWith(d, "9", "0", "0", "3.60");
-    vMeterTick(d.hDlg);
-    StepAt(d, base, 10000);
-    EXPECT_EQ("$0.01", d.Text(IDC_CHARGE));
-    StepAt(d, base, 3600000);
-    EXPECT_EQ("$3.60", d.Text(IDC_CHARGE));
-    for (const char *rate : {"0", "", "-2", "abc", "inf", "nan", "0x10"}) {
-        StartWith(d, "9", "0", "0", rate);
-        StepAt(d, base, 7200000);
-        EXPECT_EQ("$0.00", d.Text(IDC_CHARGE)) << rate;
-    }
-}
-
-// The charge shows in full however large it grows; past the float range it
-// stays at the largest amount a float holds.
-TEST(Meter, LargeChargesShowInFull)
 {
     KalvexDialog d;
     const DWORD base = fake::tick;
     vMeterTick(d.hDlg);
     const struct { const char *rate; unsigned long long ms; const char *charge; } cases[] = {
-        {"1000", 3600000, "$1000.00"}, {"1e5", 3600000, "$100000.00"},
+        {"3.60", 10000, "$0.01"}, {"3.60", 3600000, "$3.60"}, {"1000", 3600000, "$1000.00"},
+        {"1e5", 3600000, "$100000.00"}, {"0", 7200000, "$0.00"}, {"", 7200000, "$0.00"},
+        {"-2", 7200000, "$0.00"}, {"abc", 7200000, "$0.00"}, {"inf", 7200000, "$0.00"},
+        {"nan", 7200000, "$0.00"}, {"0x10", 7200000, "$0.00"},
         {"9e99", 7200000, "$340282346638528859811704183484516925440.00"},
     };
     for (auto &c : cases) {
