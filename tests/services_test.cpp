@@ -131,8 +131,6 @@ TEST(DayTime, EmptyReplyIsASuccessWithEmptyText)
     ASSERT_TRUE(p.srv.WaitDone());
     // The bare close arrives as FD_CLOSE, which reads as FD_READ does.
     ASSERT_TRUE(WaitFree(DayTimeFlag));
-
-    EXPECT_EQ(0, DayTimeFlag);
     EXPECT_EQ("Time from " + p.host + ": ", p.w.Results());
     EXPECT_EQ(1, RecvCount);
     EXPECT_FALSE(LogExists());
@@ -168,18 +166,22 @@ TEST(Quote, LongReplyIsReadIn255BytesAndTheRestDrained)
 
 /* ---- Finger ---- */
 
-TEST(Finger, EmptyUserSendsCrLfAloneAndShowsTheReply)
+// The request goes out once, as soon as the connection stands: for an empty
+// user it is CR LF alone, and a second write notice sends nothing more.
+TEST(Finger, EmptyUserSendsCrLfAloneOnceAndShowsTheReply)
 {
-    Probe p(3, FINGER_PORT, Says("Login: alice\r\n", true));
+    ServerScript late = Says("", true);
+    late.pauseMs = 600;                     // answer late, so the probe stays open
+    late.second = "Login: alice\r\n";
+    Probe p(3, FINGER_PORT, late);
     ASSERT_TRUE(Launch(p.w, IDC_FINGER, p.host));
     EXPECT_EQ(cli_sock, fs);
-
-    // The request goes out as soon as the connection stands.
     ASSERT_TRUE(WaitForResults(p.w, "Sent 2 bytes to " + p.host));
-    EXPECT_EQ(2, SentCount);                // the probe and its request
-    EXPECT_EQ("2", ItemText(p.w.hWnd, IDC_SENT));
-
+    PostSocketEvent(p.w, fs, FD_WRITE);
     ASSERT_TRUE(WaitFree(FingerFlag));
+
+    EXPECT_EQ(2, SentCount);                // the probe and its one request
+    EXPECT_EQ("2", ItemText(p.w.hWnd, IDC_SENT));
     EXPECT_EQ("Fingered " + p.host + ", got Login: alice\r\n", p.w.Results());
     EXPECT_EQ(1, RecvCount);
     ASSERT_TRUE(p.srv.WaitDone());
@@ -197,23 +199,6 @@ TEST(Finger, UserNameIsCutAt39Characters)
     ASSERT_TRUE(WaitFree(FingerFlag));
     ASSERT_TRUE(p.srv.WaitDone());
     EXPECT_EQ(user.substr(0, 39) + "\r\n", p.srv.Received());
-}
-
-TEST(Finger, RequestIsWrittenOncePerProbe)
-{
-    ServerScript late = Says("", true);
-    late.pauseMs = 600;                     // answer late, so the probe stays open
-    late.second = "ok\r\n";
-    Probe p(7, FINGER_PORT, late);
-    ASSERT_TRUE(Launch(p.w, IDC_FINGER, p.host));
-    ASSERT_TRUE(WaitForResults(p.w, "Sent 2 bytes to " + p.host));
-    PostSocketEvent(p.w, fs, FD_WRITE);     // a second write notification
-    ASSERT_TRUE(WaitFree(FingerFlag));
-
-    EXPECT_EQ(2, SentCount);                // the probe and its one request
-    EXPECT_EQ("Fingered " + p.host + ", got ok\r\n", p.w.Results());
-    ASSERT_TRUE(p.srv.WaitDone());
-    EXPECT_EQ("\r\n", p.srv.Received());
 }
 
 TEST(Finger, FailedSendIsLoggedAndCountsNothing)
