@@ -164,7 +164,7 @@ static void vReportIniFile(LPCSTR lpsBefore, LPCSTR lpsAfter)
     WCHAR wszText[MAX_PATH + 400];
     const int cch = (int)(sizeof(wszText) / sizeof(wszText[0]));
     int n = iAppendWidened(wszText, cch, 0, lpsBefore);
-    lstrcpynW(wszText + n, lpwsIniFile(), MAX_PATH);
+    lstrcpynW(wszText + n, lpwsIniFile(), cch - n);
     n += lstrlenW(wszText + n);
     iAppendWidened(wszText, cch, n, lpsAfter);
     vWriteResultsW(wszText, 1);
