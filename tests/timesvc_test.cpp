@@ -67,14 +67,15 @@ TEST(Clock, SetToTheInstantInUtc)
 }
 
 // One Time probe against a server at LoopAddr(n) that sends `answer` (and
-// `later` half a second after it); returns the Results text once closed.
+// `later` only once the probe has closed, so that one receive can never
+// find it, however slow the machine); returns the Results text once closed.
 static std::string Probe(TestWindow &w, int n, const std::string &answer,
                          const std::string &later = "")
 {
     ServerScript script;
     script.first = answer;
     script.second = later;
-    script.pauseMs = later.empty() ? 0 : 500;
+    script.pauseMs = later.empty() ? 0 : 30000;
     LoopServer srv(LoopAddr(n), TIME_PORT, script);
     EXPECT_TRUE(srv.Listening());
     if (!TimeStart(LoopAddr(n).c_str()))
